@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/Paths.h"
+#include "platform/ProgressReporter.h"
+#include "messages/MessageSink.h"
+#include "settings/Settings.h"
+#include "workspace/Workspace.h"
+
+#include <functional>
+#include <memory>
+
+namespace kor {
+
+// The seams a Program talks to the outside world through. The GUI passes the
+// Qt versions, the CLI and the tests their own.
+struct ProgramServices {
+    MessageSink& messages;
+    Clock& clock;
+    EventPump& events;
+    ProgressReporter& progress;
+};
+
+// Everything the program holds for its whole run: the image workspace, the
+// settings, where its files live and the seams it reports through. Subsystems
+// take the parts they use by reference; two Programs never share state.
+class Program {
+public:
+    Program(Paths paths, ProgramServices services);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Start-up: load the settings file (writing the defaults when the root
+    // directory is new) and fill the workspace with its test patterns. The
+    // result is ignored by the window, as at every start.
+    int startUp();
+
+    // The one call every image-changing operation makes at its end. The display
+    // pipeline installs itself here; until then nothing is shown.
+    void Redisplay();
+    void setRedisplay(std::function<void()> redisplay) { m_redisplay = std::move(redisplay); }
+
+    // "Undo Last Filter": restores the undo snapshot and redisplays.
+    void undoLastFilter();
+    // "Undo Last Colour Filter": message 69 on an image that is not colour converted.
+    void undoLastColourFilter();
+
+    Paths paths;
+    MessageSink& messages;
+    Clock& clock;
+    EventPump& events;
+    ProgressReporter& progress;
+
+    Settings settings;
+    // The workspace is large (all planes at full-frame capacity), so it lives on the heap.
+    std::unique_ptr<Workspace> workspacePtr = std::make_unique<Workspace>();
+    Workspace& workspace = *workspacePtr;
+
+    // Run-time options chosen when the program starts.
+    bool useSimulator = false;
+
+private:
+    std::function<void()> m_redisplay;
+};
+
+} // namespace kor

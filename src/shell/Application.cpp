@@ -1,0 +1,38 @@
+#include "shell/Application.h"
+
+#include "messages/MessageSinkQt.h"
+#include "messages/Messages.h"
+#include "platform/EventPumpQt.h"
+#include "program/Program.h"
+#include "shell/MainWindow.h"
+
+#include <cstring>
+
+namespace kor {
+
+TKOR_T53KApp::TKOR_T53KApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QString::fromLatin1(kProgramTitle));
+}
+
+int runApplication(int argc, char** argv)
+{
+    TKOR_T53KApp app(argc, argv);
+
+    QtMessageSink messages;
+    SteadyClock clock;
+    QtEventPump events;
+    NullProgressReporter progress;
+    Program program(Paths::fromEnvironment(), {messages, clock, events, progress});
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--simulator") == 0)
+            program.useSimulator = true;
+
+    // Settings are loaded before the frame is built, so that nothing reads a setting early.
+    program.startUp();
+    TKOR_T53KFrame frame(program);
+    frame.show();
+    return app.exec();
+}
+
+} // namespace kor
