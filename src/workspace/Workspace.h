@@ -82,6 +82,11 @@ public:
     int FocusHalfX = 64;
     int FocusHalfY = 64;
 
+    // The readout mode the image was taken or loaded in (1 to 7), and the same
+    // mode as the ASCII digit stored with the image.
+    std::int16_t ExposureMode = 1;
+    char ModeDigit = '1';
+
     // Flags.
     bool ColourImage = false;
     bool BinDisplay = false;
