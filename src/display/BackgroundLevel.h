@@ -11,3 +11,13 @@ class Workspace;
 int BackgroundLevelByBand(Workspace& ws);
 
 } // namespace kor
+
+namespace kor {
+
+// Background level L by the interior method: the mean of the three most
+// populated high-byte bins (each first on ties) over the image interior — rows
+// 11 to ImageHeight - 6 and columns 5 to ImageWidth - 6, clear of the label
+// band and the edges. Leaves the counts in Histogram256.
+int BackgroundLevelByInterior(Workspace& ws);
+
+} // namespace kor

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace kor {
 
@@ -59,6 +60,9 @@ public:
 
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
+
+    // The current image's file name, shown in the frame caption; empty for "(Untitled)".
+    std::string fileName;
 
 private:
     std::function<void()> m_redisplay;
