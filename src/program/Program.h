@@ -61,6 +61,12 @@ public:
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
 
+    // Values "Set Program Defaults" sets for this run only; they are not in the settings file.
+    int mainTrainSeconds = 2;     // guide training time with the main camera: 1, 2, 4 or 8 s
+    int guiderTrainSeconds = 2;   // the same with the guider camera
+    int slewTimeFactor = 1;       // 2 with "Double Motor Slew times"
+    bool bypassCameraInterface = false;
+
     // The current image's file name, shown in the frame caption; empty for "(Untitled)".
     std::string fileName;
 

@@ -6,6 +6,8 @@
 #include "program/Program.h"
 #include "shell/MainWindow.h"
 
+#include <QTimer>
+
 #include <cstring>
 
 namespace kor {
@@ -24,14 +26,23 @@ int runApplication(int argc, char** argv)
     QtEventPump events;
     NullProgressReporter progress;
     Program program(Paths::fromEnvironment(), {messages, clock, events, progress});
-    for (int i = 1; i < argc; ++i)
+    bool openDefaults = false;
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--simulator") == 0)
             program.useSimulator = true;
+        // Opens "Set Program Defaults" once the frame is up (used for the manual's screenshots).
+        if (std::strcmp(argv[i], "--open-defaults") == 0)
+            openDefaults = true;
+    }
 
     // Settings are loaded before the frame is built, so that nothing reads a setting early.
     program.startUp();
     TKOR_T53KFrame frame(program);
     frame.show();
+    // The start-up test pattern is the first picture.
+    program.Redisplay();
+    if (openDefaults)
+        QTimer::singleShot(0, &frame, [&frame] { frame.runCommand(CommandId::SetProgramDefaults); });
     return app.exec();
 }
 

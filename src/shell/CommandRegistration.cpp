@@ -1,0 +1,11 @@
+#include "shell/CommandRegistration.h"
+
+namespace kor {
+
+void registerCommands(CommandRegistry& commands, CommandContext& context)
+{
+    bindShellCommands(commands, context);
+    bindDisplayCommands(commands, context);
+}
+
+} // namespace kor
