@@ -253,7 +253,8 @@ TKOR_T53KFrame::TKOR_T53KFrame(Program& program, QWidget* parent)
     buildMenus();
     buildToolBar();
     buildStatusBar();
-    setGeometry(0, 0, kFrameWidth, kFrameHeight);
+    resize(kFrameWidth, kFrameHeight);
+    move(0, 0); // the frame, decorations included, at the screen origin
     setWindowTitle(m_client->caption());
 
     m_program.setRedisplay([this] {
