@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgressReporter.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace kor::cli {
@@ -45,6 +46,7 @@ VerbTable allVerbs()
     VerbTable verbs;
     addSettingsVerbs(verbs);
     addWorkspaceVerbs(verbs);
+    addDisplayVerbs(verbs);
     return verbs;
 }
 
@@ -105,8 +107,11 @@ int runCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
             std::fprintf(err, "kor-t53k-cli: %s needs %zu parameter(s)\n", name.c_str(), verb->params.size());
             return 2;
         }
-        const std::vector<std::string> params(args.begin() + long(i), args.begin() + long(i + verb->params.size()));
+        std::vector<std::string> params(args.begin() + long(i), args.begin() + long(i + verb->params.size()));
         i += verb->params.size();
+        while (verb->takesOptions && i < args.size() &&
+               std::none_of(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == args[i]; }))
+            params.push_back(args[i++]);
         if (!verb->run(ctx, params))
             return 1;
     }

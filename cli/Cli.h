@@ -26,6 +26,9 @@ struct Verb {
     std::vector<std::string> params;
     std::string help;
     std::function<bool(Context&, const std::vector<std::string>&)> run;
+    // When set, the words after the parameters up to the next verb name are
+    // passed on too (after the parameters), for verbs with --options.
+    bool takesOptions = false;
 };
 
 using VerbTable = std::vector<Verb>;
@@ -33,6 +36,7 @@ using VerbTable = std::vector<Verb>;
 // Each subsystem adds its verbs here.
 void addSettingsVerbs(VerbTable& verbs);
 void addWorkspaceVerbs(VerbTable& verbs);
+void addDisplayVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 
