@@ -52,7 +52,7 @@ void BM_RedisplayMono(benchmark::State& state)
         benchmark::DoNotOptimize(result);
     }
 }
-BENCHMARK(BM_RedisplayMono)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RedisplayMono)->Unit(benchmark::kMillisecond);
 KOR_RATIO("redisplay-mono", "BM_RedisplayMono", "BM_CopyFullPlane", "memcpy");
 
 constexpr int kViewWidth = 1024;

@@ -1,12 +1,19 @@
 #include "files/BitmapFile.h"
 
 #include "platform/ProgressReporter.h"
-#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <cstdio>
 #include <fstream>
+#include <string>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 namespace kor {
 
@@ -28,6 +35,116 @@ void put32(std::uint8_t* p, std::uint32_t v)
     put16(p, v);
     put16(p + 2, v >> 16);
 }
+
+// Writes a temporary bitmap: the bytes go to a fresh file beside the target,
+// which is renamed over the target only when complete, so a reader never sees a
+// half-written picture and a failed write leaves the previous one. Unlike the
+// saved image files these are rebuilt on every redisplay, so they are not synced
+// to the disk: waiting for that would slow every change of the picture.
+class TemporaryFileWriter {
+public:
+    explicit TemporaryFileWriter(const std::filesystem::path& target) : m_target(target)
+    {
+        std::string pattern = target.string() + ".XXXXXX";
+        m_fd = ::mkstemp(pattern.data());
+        if (m_fd >= 0)
+            m_temp = pattern;
+    }
+    ~TemporaryFileWriter() { discard(); }
+    TemporaryFileWriter(const TemporaryFileWriter&) = delete;
+    TemporaryFileWriter& operator=(const TemporaryFileWriter&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+
+    // Reserves the file's whole size at once: far cheaper than growing it write by
+    // write. A failure here shows up in the writes that follow.
+    void reserve(std::size_t bytes)
+    {
+        if (m_fd >= 0)
+            (void)::posix_fallocate(m_fd, 0, off_t(bytes));
+    }
+
+    bool write(const void* data, std::size_t size)
+    {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        while (size > 0 && !m_failed) {
+            const ssize_t n = ::write(m_fd, p, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                m_failed = true;
+                break;
+            }
+            p += n;
+            size -= std::size_t(n);
+        }
+        return isOpen() && !m_failed;
+    }
+
+    // Writes `count` pieces of `size` bytes each, gathered in as few calls as the system allows.
+    bool writePieces(const std::uint8_t* const* pieces, std::size_t count, std::size_t size)
+    {
+        std::vector<iovec> iov(std::min<std::size_t>(count, IOV_MAX));
+        for (std::size_t done = 0; done < count && !m_failed;) {
+            const std::size_t batch = std::min<std::size_t>(count - done, iov.size());
+            for (std::size_t i = 0; i < batch; ++i)
+                iov[i] = {const_cast<std::uint8_t*>(pieces[done + i]), size};
+            ssize_t n = ::writev(m_fd, iov.data(), int(batch));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                m_failed = true;
+                break;
+            }
+            // A short gather: finish the pieces it cut, one by one.
+            std::size_t written = std::size_t(n);
+            for (std::size_t i = 0; i < batch && !m_failed; ++i) {
+                if (written >= size) {
+                    written -= size;
+                    continue;
+                }
+                write(pieces[done + i] + written, size - written);
+                written = 0;
+            }
+            done += batch;
+        }
+        return isOpen() && !m_failed;
+    }
+
+    bool commit()
+    {
+        if (m_fd < 0 || m_failed)
+            return false;
+        const bool closed = ::close(m_fd) == 0;
+        m_fd = -1;
+        if (!closed)
+            return false;
+        // mkstemp creates the file 0600; the bitmap gets the usual permissions.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(m_temp.c_str(), 0666 & ~mask);
+        if (std::rename(m_temp.c_str(), m_target.c_str()) != 0)
+            return false;
+        m_temp.clear();
+        return true;
+    }
+
+private:
+    void discard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        if (!m_temp.empty())
+            ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+
+    std::filesystem::path m_target;
+    std::string m_temp;
+    int m_fd = -1;
+    bool m_failed = false;
+};
 
 std::uint32_t get16(const std::uint8_t* p)
 {
@@ -63,13 +180,14 @@ BitmapResult writeMonoBitmap(const std::filesystem::path& path, const std::uint8
                              const Palette& palette)
 {
     assert(layout.width > 0 && layout.height > 0 && layout.step >= 1 && "bitmap layout");
-    SafeFileWriter file(path);
+    TemporaryFileWriter file(path);
     if (!file.isOpen())
         return BitmapResult::CreateFailed;
 
     const std::size_t rowBytes = paddedRowBytes(layout.width, 1);
     const auto imageBytes = std::uint32_t(rowBytes * std::size_t(layout.height));
     const auto headers = bitmapHeaders(layout.width, layout.height, 8, kMonoPixelOffset, imageBytes);
+    file.reserve(kMonoPixelOffset + imageBytes);
     std::array<std::uint8_t, 1024> paletteBytes{};
     for (std::size_t i = 0; i < palette.size(); ++i) {
         paletteBytes[4 * i] = palette[i].blue;
@@ -78,6 +196,16 @@ BitmapResult writeMonoBitmap(const std::filesystem::path& path, const std::uint8
     }
     if (!file.write(headers.data(), headers.size()) || !file.write(paletteBytes.data(), paletteBytes.size()))
         return BitmapResult::HeaderFailed;
+
+    if (layout.step == 1 && rowBytes == std::size_t(layout.width)) {
+        // Unpadded rows go straight from the source, last row first.
+        std::vector<const std::uint8_t*> rows(std::size_t(layout.height));
+        for (int t = 0; t < layout.height; ++t)
+            rows[std::size_t(t)] = source + std::size_t(layout.height - 1 - t) * layout.sourceStride;
+        if (!file.writePieces(rows.data(), rows.size(), rowBytes))
+            return BitmapResult::PixelsFailed;
+        return file.commit() ? BitmapResult::Ok : BitmapResult::PixelsFailed;
+    }
 
     const std::size_t rowsPerBlock = std::max<std::size_t>(1, kWriteBlockBytes / rowBytes);
     std::vector<std::uint8_t> block(rowsPerBlock * rowBytes, 0);
@@ -104,7 +232,7 @@ BitmapResult writeColourBitmap(const std::filesystem::path& path, int width, int
                                const ColourRowRenderer& render, ProgressReporter& progress)
 {
     assert(width > 0 && height > 0 && "colour bitmap size");
-    SafeFileWriter file(path);
+    TemporaryFileWriter file(path);
     if (!file.isOpen())
         return BitmapResult::CreateFailed;
 
@@ -113,6 +241,7 @@ BitmapResult writeColourBitmap(const std::filesystem::path& path, int width, int
     const std::size_t rowBytes = std::size_t(storedWidth) * 3;
     const auto imageBytes = std::uint32_t(rowBytes * std::size_t(height));
     const auto headers = bitmapHeaders(storedWidth, height, 24, kColourPixelOffset, imageBytes);
+    file.reserve(kColourPixelOffset + imageBytes);
     if (!file.write(headers.data(), headers.size()))
         return BitmapResult::HeaderFailed;
 

@@ -49,8 +49,8 @@ inline std::size_t paddedRowBytes(int width, int bytesPerPixel)
 }
 
 // The 8-bit bitmap file: the 54 header bytes, the 1024-byte palette, then the
-// rows bottom-up, each padded with zeros to a multiple of 4 bytes. The file
-// replaces the old one only when complete.
+// rows bottom-up, each padded with zeros to a multiple of 4 bytes. Like every
+// bitmap writer here it replaces the old file only when the new one is complete.
 BitmapResult writeMonoBitmap(const std::filesystem::path& path, const std::uint8_t* source, const MonoLayout& layout,
                              const Palette& palette);
 

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <sys/resource.h>
 #include <vector>
 
 namespace kor {
@@ -226,6 +228,37 @@ TEST(Redisplay, ReadsThePictureBackAndKeepsItWhenTheWriteFails)
     EXPECT_EQ(t.messages.codes(), std::vector<int>{kMsgTempBitmapFailed});
     EXPECT_EQ(display.picture(), picture);
     EXPECT_EQ(t.program.workspace.DisplayWidth, 3900);
+}
+
+// A file-size limit makes the writes fail where a full disk would: in the header, then in the pixels.
+TEST(Redisplay, ShortWritesGiveTheirMessagesAndKeepTheOldFile)
+{
+    test::TestProgram t;
+    t.program.startUp();
+    Display display;
+    t.program.workspace.BinnedMode = true;
+    t.program.workspace.BinDisplay = true;
+    t.program.workspace.SetGeometry();
+    ASSERT_TRUE(display.redisplay(t.program));
+    const auto before = slurp(t.program.paths.displayBitmap());
+
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    for (const auto& [limit, code] : {std::pair{rlim_t(500), kMsgTempBitmapHeader}, {rlim_t(5000), kMsgTempBitmapFile}}) {
+        rlimit small = old;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        t.messages.messages.clear();
+        t.program.workspace.FalseColour = !t.program.workspace.FalseColour;
+        const bool shown = display.redisplay(t.program);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        EXPECT_FALSE(shown);
+        EXPECT_EQ(t.messages.codes(), std::vector<int>{code});
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(slurp(t.program.paths.displayBitmap()), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.program.paths.root()), {}), 2); // bitmap, settings
 }
 
 TEST(BitmapRead, RejectsShortAndLyingFiles)
