@@ -22,7 +22,8 @@ struct BenchProgram {
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "kor-bench-XXXXXX").string();
         root = ::mkdtemp(pattern.data());
-        program = std::make_unique<kor::Program>(kor::Paths(root), kor::ProgramServices{messages, clock, events, progress});
+        program =
+            std::make_unique<kor::Program>(kor::Paths(root), kor::ProgramServices{messages, clock, events, progress});
         program->startUp();
     }
     ~BenchProgram()

@@ -38,8 +38,8 @@ int messageForResult(BitmapResult result)
 
 } // namespace
 
-BitmapResult buildDisplayBitmap(Program& program, const DisplayStretchSettings& stretch,
-                                const DisplayFrameMode& frame, const ColourDisplayRenderer& colour)
+BitmapResult buildDisplayBitmap(Program& program, const DisplayStretchSettings& stretch, const DisplayFrameMode& frame,
+                                const ColourDisplayRenderer& colour)
 {
     Workspace& ws = program.workspace;
     const std::size_t shown = frame.smallFrame ? kSmallFramePixels : ws.PixelCount;

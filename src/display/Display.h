@@ -35,8 +35,8 @@ using ColourDisplayRenderer = std::function<void(const Workspace& ws, int row, s
 // optional display stretch, contrast map and palette, then the 8-bit writer (or
 // the 24-bit writer for a colour image). Writes the small-frame file in the
 // small-frame modes, the display file otherwise.
-BitmapResult buildDisplayBitmap(Program& program, const DisplayStretchSettings& stretch,
-                                const DisplayFrameMode& frame, const ColourDisplayRenderer& colour);
+BitmapResult buildDisplayBitmap(Program& program, const DisplayStretchSettings& stretch, const DisplayFrameMode& frame,
+                                const ColourDisplayRenderer& colour);
 
 // The display side of the main window without the window: holds the display
 // bitmap and the stretch settings and runs the redisplay pipeline.

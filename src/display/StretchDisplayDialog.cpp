@@ -12,17 +12,10 @@
 namespace kor {
 
 TStretchDisplayDialog::TStretchDisplayDialog(DisplayStretchSettings& stretch, const Workspace& ws,
-                                             std::function<void()> toggle, std::function<void()> apply,
-                                             QWidget* parent)
-    : QDialog(parent),
-      m_stretch(stretch),
-      m_ws(ws),
-      m_toggle(std::move(toggle)),
-      m_apply(std::move(apply)),
-      m_powerBar(new QScrollBar(Qt::Horizontal, this)),
-      m_powerBox(new QSpinBox(this)),
-      m_blackBar(new QScrollBar(Qt::Horizontal, this)),
-      m_blackBox(new QSpinBox(this)),
+                                             std::function<void()> toggle, std::function<void()> apply, QWidget* parent)
+    : QDialog(parent), m_stretch(stretch), m_ws(ws), m_toggle(std::move(toggle)), m_apply(std::move(apply)),
+      m_powerBar(new QScrollBar(Qt::Horizontal, this)), m_powerBox(new QSpinBox(this)),
+      m_blackBar(new QScrollBar(Qt::Horizontal, this)), m_blackBox(new QSpinBox(this)),
       m_activate(new QCheckBox(QStringLiteral("Activate"), this))
 {
     setWindowTitle(QStringLiteral("Stretch Display"));

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstring>
-#include <cstdio>
-#include <fstream>
-#include <string>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>

@@ -84,8 +84,7 @@ QSpinBox* spin(QWidget* parent, int min, int max, int value)
 
 } // namespace
 
-TProgramDefaultsDialog::TProgramDefaultsDialog(Program& program, QWidget* parent)
-    : QDialog(parent), m_program(program)
+TProgramDefaultsDialog::TProgramDefaultsDialog(Program& program, QWidget* parent) : QDialog(parent), m_program(program)
 {
     setWindowTitle(QStringLiteral("Set Program Defaults"));
     setModal(true);
@@ -124,11 +123,13 @@ QWidget* TProgramDefaultsDialog::buildLeftColumn()
     // The window repaints with the new colour; the brush is taken from the settings at every paint.
     layout->addWidget(radioGroup<char>(
         column, QStringLiteral("Window Background"), {{"Lt Gray", 'l'}, {"Red", 'r'}, {"Gray", 'g'}},
-        s.windowBackground, [this, &s](char v) {
+        s.windowBackground,
+        [this, &s](char v) {
             s.windowBackground = v;
             if (parentWidget())
                 parentWidget()->update();
-        }, 3));
+        },
+        3));
 
     auto* autosave = new QGroupBox(QStringLiteral("AutoSave Directory"), column);
     auto* grid = new QGridLayout(autosave);
@@ -186,11 +187,9 @@ QWidget* TProgramDefaultsDialog::buildThirdColumn()
     auto* drift = new QGroupBox(column);
     auto* dlayout = new QVBoxLayout(drift);
     dlayout->addWidget(flagBox(drift, "Ignore drift < Selected", s.ignoreDriftBelowThreshold, true));
-    dlayout->addWidget(radioGroup<std::int16_t>(drift, QString(),
-                                                {{"1.0 pixel", 1000}, {"0.8 pixel", 800}, {"0.5 pixel", 500},
-                                                 {"0.2 pixel", 200}},
-                                                s.driftThresholdMilliPixels,
-                                                [&s](std::int16_t v) { s.driftThresholdMilliPixels = v; }, 2));
+    dlayout->addWidget(radioGroup<std::int16_t>(
+        drift, QString(), {{"1.0 pixel", 1000}, {"0.8 pixel", 800}, {"0.5 pixel", 500}, {"0.2 pixel", 200}},
+        s.driftThresholdMilliPixels, [&s](std::int16_t v) { s.driftThresholdMilliPixels = v; }, 2));
     layout->addWidget(drift);
 
     auto* colour = new QGroupBox(QStringLiteral("Colour Conversion Parameters"), column);
@@ -216,17 +215,19 @@ QWidget* TProgramDefaultsDialog::buildMiddleColumn()
     auto* training = new QGroupBox(QStringLiteral("Default Guide Training Time"), column);
     auto* tlayout = new QVBoxLayout(training);
     const std::vector<std::pair<const char*, int>> times{{"1 Sec", 1}, {"2 Sec", 2}, {"4 Sec", 4}, {"8 Sec", 8}};
-    tlayout->addWidget(radioGroup<int>(training, QStringLiteral("Main Camera"), times, m_program.mainTrainSeconds,
-                                       [this](int v) { m_program.mainTrainSeconds = v; }, 4));
-    tlayout->addWidget(radioGroup<int>(training, QStringLiteral("Autoguider"), times, m_program.guiderTrainSeconds,
-                                       [this](int v) { m_program.guiderTrainSeconds = v; }, 4));
+    tlayout->addWidget(radioGroup<int>(
+        training, QStringLiteral("Main Camera"), times, m_program.mainTrainSeconds,
+        [this](int v) { m_program.mainTrainSeconds = v; }, 4));
+    tlayout->addWidget(radioGroup<int>(
+        training, QStringLiteral("Autoguider"), times, m_program.guiderTrainSeconds,
+        [this](int v) { m_program.guiderTrainSeconds = v; }, 4));
     layout->addWidget(training);
 
     auto* slew = new QGroupBox(column);
     auto* sgrid = new QGridLayout(slew);
     sgrid->addWidget(new QLabel(QStringLiteral("Main"), slew), 0, 1);
     sgrid->addWidget(new QLabel(QStringLiteral("Autoguider"), slew), 0, 2);
-    const char* rows[6] = {"RA pixels per sec", "Dec pixels per sec", "RA Backlash",
+    const char* rows[6] = {"RA pixels per sec", "Dec pixels per sec",      "RA Backlash",
                            "Dec Backlash",      "Hysteresis in RA (0-10)", "Hysteresis in Dec (0-20)"};
     const std::array<std::array<int, 2>, 6> values{{{s.raPixelsPerSecond, s.guiderRaPixelsPerSecond},
                                                     {s.decPixelsPerSecond, s.guiderDecPixelsPerSecond},
@@ -268,8 +269,9 @@ QWidget* TProgramDefaultsDialog::buildRightColumn()
 
     auto* com = new QGroupBox(QStringLiteral("Com Port Usage"), column);
     auto* clayout = new QVBoxLayout(com);
-    clayout->addWidget(radioGroup<char>(com, QStringLiteral("Com Port for telescope"), {{"Com1", '1'}, {"Com2", '2'}},
-                                        s.telescopeComPort, [&s](char v) { s.telescopeComPort = v; }, 2));
+    clayout->addWidget(radioGroup<char>(
+        com, QStringLiteral("Com Port for telescope"), {{"Com1", '1'}, {"Com2", '2'}}, s.telescopeComPort,
+        [&s](char v) { s.telescopeComPort = v; }, 2));
     clayout->addWidget(flagBox(com, "Filter Wheel", s.serialFilterWheel));
     clayout->addWidget(flagBox(com, "Use USB Filterwheel ", s.useUsbFilterWheel, false, [this, &s](bool on) {
         if (on && openUsbFilterWheel && !openUsbFilterWheel())

@@ -81,7 +81,8 @@ const std::vector<CommandInfo> kCommands = {
     {C::MonoFromRaw, kColour, "Create Mono Image from Raw", "", ""},
     {C::SetColourBalance, kColour, "Set Colour &Balance\tCTL+B",
      "Set colours relative to each other by setting Colour Balance", ""},
-    {C::AntiAliasFilter, kColour, "&Apply Anti-Alias Filter", "Remove colour fringes by applying Anti Alias Filter", ""},
+    {C::AntiAliasFilter, kColour, "&Apply Anti-Alias Filter", "Remove colour fringes by applying Anti Alias Filter",
+     ""},
     {C::AdjustChromatism, kColour, "Adjust Chroma&tism", "Adjust colour planes relative to each other", ""},
     {C::ColourOverloadSmoothing, kColour, "Colour &Overload Smoothing", "", ""},
     {C::LowPassColourFilter, kColour, "&Low Pass Colour Filter ", "Smooth colour irregularities with a low pass filter",
@@ -134,9 +135,9 @@ const std::vector<CommandInfo> kCommands = {
 };
 
 const std::vector<MenuBarEntry> kMenuBar = {
-    {kFile, false, C::FileOpen},       {kEdit, false, C::FileOpen},     {kView, false, C::FileOpen},
-    {kColour, false, C::FileOpen},     {"&Label    ", true, C::Label},  {kContrast, false, C::FileOpen},
-    {kFilters, false, C::FileOpen},    {kMerging, false, C::FileOpen},  {"&Histogram", true, C::Histogram},
+    {kFile, false, C::FileOpen},    {kEdit, false, C::FileOpen},    {kView, false, C::FileOpen},
+    {kColour, false, C::FileOpen},  {"&Label    ", true, C::Label}, {kContrast, false, C::FileOpen},
+    {kFilters, false, C::FileOpen}, {kMerging, false, C::FileOpen}, {"&Histogram", true, C::Histogram},
     {kHelp, false, C::FileOpen},
 };
 

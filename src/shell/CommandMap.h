@@ -128,8 +128,8 @@ enum class CommandId {
 // When a bound command may run.
 enum class EnableRule {
     Always,
-    TelescopeSet,  // only while a telescope type is set
-    PictureShown,  // only while a display bitmap exists
+    TelescopeSet, // only while a telescope type is set
+    PictureShown, // only while a display bitmap exists
 };
 
 struct CommandInfo {
@@ -153,9 +153,9 @@ const CommandInfo& commandInfo(CommandId id);
 
 // The menus of the menu bar in order; a null name is a top-level item.
 struct MenuBarEntry {
-    const char* title;  // menu title, or the top-level item's text
+    const char* title; // menu title, or the top-level item's text
     bool topLevelItem;
-    CommandId item;      // for a top-level item
+    CommandId item; // for a top-level item
 };
 const std::vector<MenuBarEntry>& menuBarLayout();
 

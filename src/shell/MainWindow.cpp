@@ -131,8 +131,8 @@ void TKOR_T53KWindow::resetScrollRanges(bool scrollToOrigin)
 {
     const Workspace& ws = m_program.workspace;
     const QSize client = viewport()->size();
-    const bool fits = !m_display.hasPicture() ||
-                      (ws.DisplayWidth <= client.width() && ws.DisplayHeight <= client.height());
+    const bool fits =
+        !m_display.hasPicture() || (ws.DisplayWidth <= client.width() && ws.DisplayHeight <= client.height());
     if (ws.FitToWindow || fits) {
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);

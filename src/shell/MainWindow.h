@@ -28,9 +28,9 @@ namespace kor {
 // Marks drawn over the picture, in picture coordinates. The picking and
 // guiding commands set and clear them.
 struct DisplayOverlays {
-    std::optional<QPoint> guideStar;          // green cross, half-length 20
-    std::optional<QPoint> guiderSmallFrame;   // red cross, half-length 15
-    std::optional<QRect> subFrame;            // red rectangle
+    std::optional<QPoint> guideStar;                    // green cross, half-length 20
+    std::optional<QPoint> guiderSmallFrame;             // red cross, half-length 15
+    std::optional<QRect> subFrame;                      // red rectangle
     std::optional<std::pair<QRect, QRect>> focusFrames; // two grey rectangles
 };
 

@@ -40,8 +40,8 @@ constexpr const char* kManualFileName = "index.html";
 QString findManual()
 {
     const QString bin = QCoreApplication::applicationDirPath();
-    for (const QString& dir : {bin + "/../share/doc/kor-t53k", bin + "/../docs", bin + "/../../docs",
-                               bin + "/../../../docs"}) {
+    for (const QString& dir :
+         {bin + "/../share/doc/kor-t53k", bin + "/../docs", bin + "/../../docs", bin + "/../../../docs"}) {
         const QFileInfo file(dir + "/" + kManualFileName);
         if (file.isFile())
             return file.canonicalFilePath();

@@ -1,6 +1,6 @@
+#include "display/DisplayPipeline.h"
 #include "display/BackgroundLevel.h"
 #include "display/Display.h"
-#include "display/DisplayPipeline.h"
 #include "files/BitmapFile.h"
 #include "messages/Messages.h"
 #include "support/TestProgram.h"
@@ -153,14 +153,13 @@ TEST_P(DisplayGeometry, HeaderSizesAndRows)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryMode, DisplayGeometry,
-    testing::Values(GeometryCase{"Full", false, false, false, 3900, 2616, 3900},
-                    GeometryCase{"FullBinDisplay", false, true, false, 1950, 1308, 1952},
-                    GeometryCase{"Binned", true, false, false, 1950, 1308, 1952},
-                    GeometryCase{"BinnedBinDisplay", true, true, false, 975, 654, 976},
-                    GeometryCase{"SmallFrame", false, false, true, 128, 128, 128}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryMode, DisplayGeometry,
+                         testing::Values(GeometryCase{"Full", false, false, false, 3900, 2616, 3900},
+                                         GeometryCase{"FullBinDisplay", false, true, false, 1950, 1308, 1952},
+                                         GeometryCase{"Binned", true, false, false, 1950, 1308, 1952},
+                                         GeometryCase{"BinnedBinDisplay", true, true, false, 975, 654, 976},
+                                         GeometryCase{"SmallFrame", false, false, true, 128, 128, 128}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DisplayBitmap, FullFrameHeaderNumbers)
 {
@@ -245,7 +244,8 @@ TEST(Redisplay, ShortWritesGiveTheirMessagesAndKeepTheOldFile)
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
-    for (const auto& [limit, code] : {std::pair{rlim_t(500), kMsgTempBitmapHeader}, {rlim_t(5000), kMsgTempBitmapFile}}) {
+    for (const auto& [limit, code] :
+         {std::pair{rlim_t(500), kMsgTempBitmapHeader}, {rlim_t(5000), kMsgTempBitmapFile}}) {
         rlimit small = old;
         small.rlim_cur = limit;
         ::setrlimit(RLIMIT_FSIZE, &small);
@@ -274,7 +274,7 @@ TEST(BitmapRead, RejectsShortAndLyingFiles)
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
         return readBitmapFile(path).has_value();
     };
-    EXPECT_FALSE(rewrite({good.begin(), good.end() - 1}));  // one byte short
+    EXPECT_FALSE(rewrite({good.begin(), good.end() - 1})); // one byte short
     auto tall = good;
     tall[22] = 200; // a height the file does not hold
     EXPECT_FALSE(rewrite(tall));
@@ -313,8 +313,8 @@ TEST(PaintView, CopiesTheVisiblePartAndFillsTheRest)
     std::vector<std::uint32_t> out(5 * 4, 1);
     paintScrolledView(&picture, 1, 1, 5, 4, bg, out.data(), 5);
     // Columns 1 to 3 of rows 1 and 2 (the background starts at column width - 2 = 4).
-    EXPECT_EQ(out, (std::vector<std::uint32_t>{7, 8, 9, bg, bg, 13, 14, 15, bg, bg, bg, bg, bg, bg, bg, bg, bg, bg,
-                                               bg, bg}));
+    EXPECT_EQ(
+        out, (std::vector<std::uint32_t>{7, 8, 9, bg, bg, 13, 14, 15, bg, bg, bg, bg, bg, bg, bg, bg, bg, bg, bg, bg}));
     paintScrolledView(nullptr, 0, 0, 5, 4, bg, out.data(), 5);
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [&](std::uint32_t v) { return v == bg; }));
 }

@@ -1,8 +1,8 @@
+#include "shell/MainWindow.h"
 #include "display/StretchDisplayDialog.h"
 #include "messages/Messages.h"
 #include "settings/ProgramDefaultsDialog.h"
 #include "shell/CommandMap.h"
-#include "shell/MainWindow.h"
 #include "support/TestProgram.h"
 
 #include <QAction>
@@ -39,11 +39,28 @@ struct Shell {
 };
 
 // The commands this window binds itself; every other command stays greyed until its subsystem binds it.
-const std::set<CommandId> kShellBound = {
-    C::SetProgramDefaults, C::ShowImageCentre, C::PrintSetup, C::Print, C::Exit, C::UndoLastFilter,
-    C::UndoLastColourFilter, C::Copy, C::FitToWindow, C::BinHighResDisplay, C::FalseColourPalette, C::AutoContrast,
-    C::MaxPaletteStretch, C::ProcessingHistory, C::Label, C::Help, C::About, C::UseDisplayStretch,
-    C::DontUseDisplayStretch, C::MaxStretchToggle, C::MaxStretchDo, C::RedisplayRequest};
+const std::set<CommandId> kShellBound = {C::SetProgramDefaults,
+                                         C::ShowImageCentre,
+                                         C::PrintSetup,
+                                         C::Print,
+                                         C::Exit,
+                                         C::UndoLastFilter,
+                                         C::UndoLastColourFilter,
+                                         C::Copy,
+                                         C::FitToWindow,
+                                         C::BinHighResDisplay,
+                                         C::FalseColourPalette,
+                                         C::AutoContrast,
+                                         C::MaxPaletteStretch,
+                                         C::ProcessingHistory,
+                                         C::Label,
+                                         C::Help,
+                                         C::About,
+                                         C::UseDisplayStretch,
+                                         C::DontUseDisplayStretch,
+                                         C::MaxStretchToggle,
+                                         C::MaxStretchDo,
+                                         C::RedisplayRequest};
 
 TEST(MainWindow, FrameHasTheProgramTitleAndPlace)
 {
@@ -99,14 +116,25 @@ TEST(MainWindow, CommandMapItemsTextsHintsShortcutsAndEnabling)
 TEST(MainWindow, AcceleratorTableAndLabelOnlyShortcuts)
 {
     Shell s;
-    const std::vector<std::pair<const char*, CommandId>> accelerators = {
-        {"Ctrl+Z", C::CameraInterface},   {"Alt+X", C::Exit},           {"Ctrl+H", C::Histogram},
-        {"Ctrl+Q", C::FileQuickSaveFits}, {"Ctrl+K", C::PickGuideStar}, {"Ctrl+A", C::FileLoadNextAutosaved},
-        {"Ctrl+G", C::AutoGuiderCamera},  {"Ctrl+O", C::FileOpen},      {"Ctrl+F", C::FileSaveFits},
-        {"Ctrl+S", C::FileSave},          {"Ctrl+N", C::NormalStretch}, {"Ctrl+B", C::RemoveBackground},
-        {"Ctrl+L", C::NonLinearStretch},  {"Ctrl+U", C::UnsharpMask},   {"Ctrl+D", C::SubtractDarkFrame},
-        {"Ctrl+M", C::MergeImages},       {"Ctrl+V", C::UndoLastColourFilter}, {"Ctrl+W", C::BinHighResDisplay},
-        {"Ctrl+R", C::FileSaveRgbFits}};
+    const std::vector<std::pair<const char*, CommandId>> accelerators = {{"Ctrl+Z", C::CameraInterface},
+                                                                         {"Alt+X", C::Exit},
+                                                                         {"Ctrl+H", C::Histogram},
+                                                                         {"Ctrl+Q", C::FileQuickSaveFits},
+                                                                         {"Ctrl+K", C::PickGuideStar},
+                                                                         {"Ctrl+A", C::FileLoadNextAutosaved},
+                                                                         {"Ctrl+G", C::AutoGuiderCamera},
+                                                                         {"Ctrl+O", C::FileOpen},
+                                                                         {"Ctrl+F", C::FileSaveFits},
+                                                                         {"Ctrl+S", C::FileSave},
+                                                                         {"Ctrl+N", C::NormalStretch},
+                                                                         {"Ctrl+B", C::RemoveBackground},
+                                                                         {"Ctrl+L", C::NonLinearStretch},
+                                                                         {"Ctrl+U", C::UnsharpMask},
+                                                                         {"Ctrl+D", C::SubtractDarkFrame},
+                                                                         {"Ctrl+M", C::MergeImages},
+                                                                         {"Ctrl+V", C::UndoLastColourFilter},
+                                                                         {"Ctrl+W", C::BinHighResDisplay},
+                                                                         {"Ctrl+R", C::FileSaveRgbFits}};
     std::map<QString, CommandId> byKey;
     for (const CommandInfo& info : commandTable())
         if (!s.frame->action(info.id)->shortcut().isEmpty())
@@ -126,15 +154,30 @@ TEST(MainWindow, ToolBarOrderAndTwoStateButtons)
     for (QAction* act : s.frame->toolBar()->actions())
         if (!act->isSeparator() && !act->text().isEmpty() && act->isVisible())
             order.push_back(act->text().section('\t', 0, 0).trimmed());
-    EXPECT_EQ(order, (std::vector<QString>{"&Save...", "S&ave as FITS file...", "&Open...",
-                                           "KOR T53K Camera &Interface", "AutoGuider Camera", "Bin High Res Display",
-                                           "Use Display Stretch", "Max Palette Stretch", "Set Program Defa&ults",
-                                           "&Photometry of Image", "Show &Values", "&Synthesize Colour Image",
-                                           "Set Colour &Balance", "&Apply Anti-Alias Filter",
-                                           "&Low Pass Colour Filter", "&Normal Stretch", "N&on-Linear Stretch",
-                                           "&Power Law Stretch", "&Remove Background", "&Unsharp masking HPF",
-                                           "&Median Filter - Noise Reduction", "&Subtract Image (Dark Frame)",
-                                           "Apply &Flat Field", "Merge two Images &together"}));
+    EXPECT_EQ(order, (std::vector<QString>{"&Save...",
+                                           "S&ave as FITS file...",
+                                           "&Open...",
+                                           "KOR T53K Camera &Interface",
+                                           "AutoGuider Camera",
+                                           "Bin High Res Display",
+                                           "Use Display Stretch",
+                                           "Max Palette Stretch",
+                                           "Set Program Defa&ults",
+                                           "&Photometry of Image",
+                                           "Show &Values",
+                                           "&Synthesize Colour Image",
+                                           "Set Colour &Balance",
+                                           "&Apply Anti-Alias Filter",
+                                           "&Low Pass Colour Filter",
+                                           "&Normal Stretch",
+                                           "N&on-Linear Stretch",
+                                           "&Power Law Stretch",
+                                           "&Remove Background",
+                                           "&Unsharp masking HPF",
+                                           "&Median Filter - Noise Reduction",
+                                           "&Subtract Image (Dark Frame)",
+                                           "Apply &Flat Field",
+                                           "Merge two Images &together"}));
 
     QAction* bin = s.frame->action(C::BinHighResDisplay);
     const qint64 offGlyph = bin->icon().cacheKey();
@@ -249,7 +292,8 @@ TEST(StretchDisplay, PagingJumpsToTheEndsAndEveryChangeRedisplays)
     auto ws = std::make_unique<Workspace>();
     DisplayStretchSettings stretch;
     int toggles = 0, applies = 0;
-    TStretchDisplayDialog dialog(stretch, *ws, [&] { ++toggles; }, [&] { ++applies; });
+    TStretchDisplayDialog dialog(
+        stretch, *ws, [&] { ++toggles; }, [&] { ++applies; });
     dialog.powerBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(stretch.power, 50);
     dialog.powerBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
