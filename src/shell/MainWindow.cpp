@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <cstring>
+
 namespace kor {
 
 namespace {
