@@ -45,6 +45,7 @@ VerbTable allVerbs()
     VerbTable verbs;
     addSettingsVerbs(verbs);
     addWorkspaceVerbs(verbs);
+    addCameraVerbs(verbs);
     return verbs;
 }
 

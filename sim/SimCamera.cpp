@@ -16,7 +16,10 @@ constexpr int kTenthsKelvinAtZeroC = 2730;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kSensorCentreX = 1950, kSensorCentreY = 1308;
 
-std::uint16_t get16(std::span<const std::uint8_t> b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
+std::uint16_t get16(std::span<const std::uint8_t> b, std::size_t at)
+{
+    return std::uint16_t(b[at] | b[at + 1] << 8);
+}
 
 void put16(std::vector<std::uint8_t>& out, unsigned v)
 {
@@ -74,20 +77,17 @@ struct SimCamera::Pending {
 };
 
 SimCamera::SimCamera(Clock& clock, SimCameraConfig config)
-    : sky(config.sky),
-      firmwareMajor(config.firmwareMajor),
-      firmwareMinor(config.firmwareMinor),
-      m_clock(clock),
-      m_config(config),
-      m_lastUpdateMs(clock.nowMs()),
-      m_imagingClearMs(m_lastUpdateMs),
-      m_guiderClearMs(m_lastUpdateMs)
+    : sky(config.sky), firmwareMajor(config.firmwareMajor), firmwareMinor(config.firmwareMinor), m_clock(clock),
+      m_config(config), m_lastUpdateMs(clock.nowMs()), m_imagingClearMs(m_lastUpdateMs), m_guiderClearMs(m_lastUpdateMs)
 {
 }
 
 SimCamera::~SimCamera() = default;
 
-void SimCamera::attachSerialDevice(int port, SimSerialDevice* device) { m_serial.at(std::size_t(port)) = device; }
+void SimCamera::attachSerialDevice(int port, SimSerialDevice* device)
+{
+    m_serial.at(std::size_t(port)) = device;
+}
 
 // The cooler works and the guide outputs move the sky in the time since the last look.
 void SimCamera::advanceTime()
@@ -97,10 +97,14 @@ void SimCamera::advanceTime()
     m_lastUpdateMs = now;
     cooler.advance(elapsed);
     const double move = m_config.guideRatePixelsPerSecond * elapsed / 1000.0;
-    if (m_guideOutputs & 1) pointingX += move; // west
-    if (m_guideOutputs & 8) pointingX -= move; // east
-    if (m_guideOutputs & 2) pointingY += move; // south
-    if (m_guideOutputs & 4) pointingY -= move; // north
+    if (m_guideOutputs & 1)
+        pointingX += move; // west
+    if (m_guideOutputs & 8)
+        pointingX -= move; // east
+    if (m_guideOutputs & 2)
+        pointingY += move; // south
+    if (m_guideOutputs & 4)
+        pointingY -= move; // north
 }
 
 UsbStatus SimCamera::write(std::span<const std::uint8_t> block)
@@ -253,8 +257,10 @@ std::vector<float> renderElectrons(const SimCamera& camera, const SimSky& sky, c
     const double angle = c.rotationDegrees * kPi / 180;
     const double cosA = std::cos(angle), sinA = std::sin(angle);
     for (const SimStar& s : sky.stars) {
-        const double sx = kSensorCentreX + (s.x - kSensorCentreX) * cosA - (s.y - kSensorCentreY) * sinA + camera.pointingX;
-        const double sy = kSensorCentreY + (s.x - kSensorCentreX) * sinA + (s.y - kSensorCentreY) * cosA + camera.pointingY;
+        const double sx =
+            kSensorCentreX + (s.x - kSensorCentreX) * cosA - (s.y - kSensorCentreY) * sinA + camera.pointingX;
+        const double sy =
+            kSensorCentreY + (s.x - kSensorCentreX) * sinA + (s.y - kSensorCentreY) * cosA + camera.pointingY;
         const int c0 = std::max(0, int(std::floor((sx - radius - q.x0) / q.bin)));
         const int c1 = std::min(q.width - 1, int(std::floor((sx + radius - q.x0) / q.bin)));
         const int r0 = std::max(0, int(std::floor((sy - radius - q.y0) / q.bin)));

@@ -41,14 +41,14 @@ struct SimCooler {
 // What kind of read the camera last answered with an image.
 enum class SimRead {
     None,
-    FullField,      // 5232 x 975, field 1 or 2
-    BothFields,     // 5232 x 975, both fields summed
-    ColourBinned,   // 5232 x 975 binned 4 x 1, field 1 or 2
-    MonoBinned2,    // binned 2 x 1, both fields
-    MonoBinned4,    // binned 4 x 2, both fields
-    Focus,          // 256 x 32, field 1 or 2
-    FocusBinned,    // 512 x 64 binned 2 x 1, both fields
-    Window,         // any other imaging window (sub-frames)
+    FullField,    // 5232 x 975, field 1 or 2
+    BothFields,   // 5232 x 975, both fields summed
+    ColourBinned, // 5232 x 975 binned 4 x 1, field 1 or 2
+    MonoBinned2,  // binned 2 x 1, both fields
+    MonoBinned4,  // binned 4 x 2, both fields
+    Focus,        // 256 x 32, field 1 or 2
+    FocusBinned,  // 512 x 64 binned 2 x 1, both fields
+    Window,       // any other imaging window (sub-frames)
     Guider,
 };
 

@@ -42,7 +42,8 @@ SimSky::SimSky(SimSkyConfig c) : config(c)
     stars.push_back({kGuiderSkyX + 125.0, kGuiderSkyY + 63.0, 300000, 1, 1, 1});
 
     for (int i = 0; i < config.hotPixelCount; ++i)
-        hotPixels.push_back({int(random.uniform() * 3900), int(random.uniform() * 2616), 200 + 2000 * random.uniform()});
+        hotPixels.push_back(
+            {int(random.uniform() * 3900), int(random.uniform() * 2616), 200 + 2000 * random.uniform()});
 }
 
 double SimSky::starSigma() const

@@ -9,7 +9,7 @@ namespace kor::sim {
 // imaging sensor; the guider sensor looks at another part of the same sky.
 struct SimStar {
     double x = 0, y = 0;
-    double flux = 0;             // electrons per second over the whole star
+    double flux = 0;                     // electrons per second over the whole star
     double red = 1, green = 1, blue = 1; // relative brightness through each filter
 };
 
@@ -20,8 +20,8 @@ struct SimSkyConfig {
     // Star images widen by this many pixels (sigma) per focuser step away from best focus.
     double defocusSigmaPerStep = 0.02;
     double bestFocusPosition = 0;
-    double skyElectronsPerSecond = 40;  // per pixel, at the centre of the field
-    double vignetting = 0.25;           // fraction lost at the corners
+    double skyElectronsPerSecond = 40; // per pixel, at the centre of the field
+    double vignetting = 0.25;          // fraction lost at the corners
     double readNoiseElectrons = 8;
     double biasLevel = 100;
     // Dark current doubles for every 6 degrees of sensor temperature.

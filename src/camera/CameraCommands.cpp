@@ -14,12 +14,12 @@ namespace {
 constexpr std::size_t kFrameParamsTimed = 14;
 constexpr std::size_t kFrameParamsUntimed = 10;
 constexpr std::size_t kHeaderBytes = 8;
-constexpr std::size_t kFullFieldBytes = kFieldPixels * 2;         // 10,202,400
-constexpr std::size_t kColourBinnedFieldBytes = 1308 * 975 * 2;   // 2,550,600
-constexpr std::size_t kMonoBinned2Bytes = 2616 * 975 * 2;         // 5,101,200
-constexpr std::size_t kMonoBinned4Pixels = 1308 * 487;            // 636,996
+constexpr std::size_t kFullFieldBytes = kFieldPixels * 2;       // 10,202,400
+constexpr std::size_t kColourBinnedFieldBytes = 1308 * 975 * 2; // 2,550,600
+constexpr std::size_t kMonoBinned2Bytes = 2616 * 975 * 2;       // 5,101,200
+constexpr std::size_t kMonoBinned4Pixels = 1308 * 487;          // 636,996
 constexpr std::size_t kMonoBinned4ZeroPixels = 654;
-constexpr std::size_t kFocusFieldBytes = 256 * 32 * 2;            // 16,384
+constexpr std::size_t kFocusFieldBytes = 256 * 32 * 2; // 16,384
 constexpr std::size_t kFocusPixels = 128 * 128;
 constexpr std::uint32_t kSmallReplyTimeoutMs = 5000;
 
@@ -48,7 +48,10 @@ struct Window {
 };
 
 // Origins come from image positions; a window may not start before the sensor does.
-unsigned origin(int value) { return unsigned(std::clamp(value, 0, 0xffff)); }
+unsigned origin(int value)
+{
+    return unsigned(std::clamp(value, 0, 0xffff));
+}
 
 // Sends a frame read and reads its reply into ReadoutBytes at `offset`.
 // Imaging reads (sensor 0) follow the timed-read rule; guider reads are always untimed.
@@ -118,9 +121,15 @@ void ClearSensor(Program& program)
     SendBlock(program);
 }
 
-bool ReadFullField(Program& program) { return readFieldPair(program, 1, kFullFieldBytes); }
+bool ReadFullField(Program& program)
+{
+    return readFieldPair(program, 1, kFullFieldBytes);
+}
 
-bool ReadColourBinnedField(Program& program) { return readFieldPair(program, 4, kColourBinnedFieldBytes); }
+bool ReadColourBinnedField(Program& program)
+{
+    return readFieldPair(program, 4, kColourBinnedFieldBytes);
+}
 
 bool ReadMonoBinned2(Program& program)
 {

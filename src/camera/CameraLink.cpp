@@ -29,6 +29,8 @@ CameraLink::CameraLink() = default;
 DiscoveryResult FindCamera(Program& program)
 {
     CameraLink& camera = program.camera;
+    // A new search starts from nothing: an earlier handle would keep the interface claimed.
+    CloseDevices(camera);
     if (!camera.bus)
         camera.bus = program.useSimulator ? makeSimulatedCameraBus(program) : makeLibUsbBus();
 
@@ -92,8 +94,8 @@ bool SendBlock(Program& program)
     const bool sizeOk = camera.TransferCount >= 0 && std::size_t(camera.TransferCount) <= kCommandBlockBytes;
     UsbStatus status = UsbStatus::NoDevice;
     if (camera.CameraHandle && sizeOk)
-        status = camera.CameraHandle->bulkWrite(
-            std::span(camera.CommandBlock).first(std::size_t(camera.TransferCount)), kWriteTimeoutMs);
+        status = camera.CameraHandle->bulkWrite(std::span(camera.CommandBlock).first(std::size_t(camera.TransferCount)),
+                                                kWriteTimeoutMs);
     if (status != UsbStatus::Ok) {
         if (status == UsbStatus::NoDevice)
             CloseDevices(camera);

@@ -17,8 +17,8 @@ inline constexpr std::size_t kCommandBlockBytes = 64;
 inline constexpr std::size_t kReadoutRowPixels = 5232;
 inline constexpr std::size_t kReadoutRowsPerField = 975;
 inline constexpr std::size_t kFieldPixels = kReadoutRowPixels * kReadoutRowsPerField; // 5,101,200
-inline constexpr std::size_t kReadoutBytesCapacity = 2 * kFieldPixels * 2;               // 20,404,800
-inline constexpr std::size_t kReadoutWordsCapacity = 2 * kFieldPixels;                   // 10,202,400
+inline constexpr std::size_t kReadoutBytesCapacity = 2 * kFieldPixels * 2;            // 20,404,800
+inline constexpr std::size_t kReadoutWordsCapacity = 2 * kFieldPixels;                // 10,202,400
 inline constexpr std::size_t kReadoutScratchCapacity = std::size_t(3904) * 2616;
 
 // Time a reply may take beyond the exposure the camera times itself: a full
@@ -61,8 +61,8 @@ struct CameraLink {
 
     // Values of the command set.
     std::int32_t ExposureMs = 0;
-    std::uint8_t ReadField = 1; // 1 first field, 2 second field, 3 both at once
-    bool SecondHalf = false;    // the next full-field read goes into the second half
+    std::uint8_t ReadField = 1;         // 1 first field, 2 second field, 3 both at once
+    bool SecondHalf = false;            // the next full-field read goes into the second half
     std::int16_t SensorTemperature = 0; // degrees C, last reading
     std::int16_t CoolerSetPoint = -40;  // degrees C
     bool CoolingOn = true;

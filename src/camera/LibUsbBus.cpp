@@ -100,8 +100,8 @@ UsbStatus LibUsbDevice::bulkRead(std::span<std::uint8_t> target, std::uint32_t t
     std::size_t offset = 0;    // where the next submitted piece starts
     UsbStatus status = UsbStatus::Ok;
     auto submit = [&](Slot& slot) {
-        libusb_fill_bulk_transfer(slot.transfer, m_handle, kBulkInEndpoint, target.data() + offset,
-                                  int(pieces[next]), &LibUsbDevice::onDone, &slot, timeoutMs);
+        libusb_fill_bulk_transfer(slot.transfer, m_handle, kBulkInEndpoint, target.data() + offset, int(pieces[next]),
+                                  &LibUsbDevice::onDone, &slot, timeoutMs);
         const int rc = libusb_submit_transfer(slot.transfer);
         if (rc != LIBUSB_SUCCESS)
             return fromLibUsb(rc);
@@ -230,7 +230,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<UsbBus> makeLibUsbBus() { return std::make_unique<LibUsbBus>(); }
+std::unique_ptr<UsbBus> makeLibUsbBus()
+{
+    return std::make_unique<LibUsbBus>();
+}
 
 std::vector<std::size_t> splitTransfers(std::size_t total, std::size_t maxTransfer)
 {

@@ -41,8 +41,7 @@ void gather(const std::uint16_t* T, std::uint16_t* I, int H, int W, std::ptrdiff
 
 // The interleaved two-field scatter of the high-resolution layout, for any
 // H and W: `rows` readout rows of `rowLength` values per field.
-void scatterHighRes(const std::uint16_t* R, std::uint16_t* T, int H, int W, int rows, int rowLength,
-                    std::size_t field2)
+void scatterHighRes(const std::uint16_t* R, std::uint16_t* T, int H, int W, int rows, int rowLength, std::size_t field2)
 {
     const int groups = rowLength / 4;
     for (int field = 0; field < 2; ++field) {
@@ -75,8 +74,8 @@ void scatterHighRes(const std::uint16_t* R, std::uint16_t* T, int H, int W, int 
     }
 }
 
-void arrangeHighRes(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I, int H, int W, int rows,
-                    int rowLength, std::size_t field2)
+void arrangeHighRes(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I, int H, int W, int rows, int rowLength,
+                    std::size_t field2)
 {
     // Clear every scratch value the gather reads, so that positions this frame
     // does not write read as zero.
@@ -121,7 +120,8 @@ void ArrangeColourBinned(const std::uint16_t* R, std::uint16_t* T, std::uint16_t
         for (int j = 0; j < rows; ++j) {
             const std::uint16_t* q = r + std::size_t(j) * 1308;
             std::uint16_t* te = field == 0 ? T + std::ptrdiff_t(2 * j + 1) * H : T + std::ptrdiff_t(2 * j + 2) * H + 1;
-            std::uint16_t* to = field == 0 ? T + std::ptrdiff_t(W - 1 - 2 * j) * H + 1 : T + std::ptrdiff_t(W - 2 * j) * H;
+            std::uint16_t* to =
+                field == 0 ? T + std::ptrdiff_t(W - 1 - 2 * j) * H + 1 : T + std::ptrdiff_t(W - 2 * j) * H;
             for (int k = 0; k < pairs; ++k) {
                 te[2 * k] = q[2 * k];
                 to[2 * k] = q[2 * k + 1];

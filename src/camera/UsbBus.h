@@ -28,7 +28,10 @@ enum class UsbStatus : int {
     NotSupported = 95, // EOPNOTSUPP
 };
 
-inline int usbErrorNumber(UsbStatus status) { return static_cast<int>(status); }
+inline int usbErrorNumber(UsbStatus status)
+{
+    return static_cast<int>(status);
+}
 
 // One device on the bus as enumeration reports it.
 struct UsbDeviceInfo {

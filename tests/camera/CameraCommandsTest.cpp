@@ -42,82 +42,132 @@ TEST(CameraCommands, BlocksRepliesAndResults)
     };
     const Bytes none;
     const std::vector<Case> cases = {
-        {"exposure of 1000 ms is timed by the camera", [](FakeCamera& f) { f.camera().ExposureMs = 1000; },
+        {"exposure of 1000 ms is timed by the camera",
+         [](FakeCamera& f) { f.camera().ExposureMs = 1000; },
          [](Program& p) { ReadMonoBinned2(p); },
          {{0x40, 2, 3, 0, 0, 0, 14, 0, 0, 0, 0, 0, 0x70, 0x14, 0xCF, 0x03, 2, 1, 0xE8, 0x03, 0, 0}},
-         Bytes(5101200, 1), nullptr},
-        {"exposure of 1001 ms is timed by the host", [](FakeCamera& f) { f.camera().ExposureMs = 1001; },
+         Bytes(5101200, 1),
+         nullptr},
+        {"exposure of 1001 ms is timed by the host",
+         [](FakeCamera& f) { f.camera().ExposureMs = 1001; },
          [](Program& p) { ReadMonoBinned2(p); },
-         {{0x40, 3, 3, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0x70, 0x14, 0xCF, 0x03, 2, 1}}, Bytes(5101200, 1), nullptr},
-        {"colour-binned second field", [](FakeCamera& f) {
+         {{0x40, 3, 3, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0x70, 0x14, 0xCF, 0x03, 2, 1}},
+         Bytes(5101200, 1),
+         nullptr},
+        {"colour-binned second field",
+         [](FakeCamera& f) {
              f.camera().ExposureMs = 2000;
              f.camera().ReadField = 2;
              f.camera().SecondHalf = true;
          },
          [](Program& p) { ReadColourBinnedField(p); },
-         {{0x40, 3, 2, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0x70, 0x14, 0xCF, 0x03, 4, 1}}, Bytes(2550600, 7),
+         {{0x40, 3, 2, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0x70, 0x14, 0xCF, 0x03, 4, 1}},
+         Bytes(2550600, 7),
          [](CameraLink& c) {
              EXPECT_EQ(c.ReadoutWords[2550599], 0x0707); // second half converted with the first
              EXPECT_EQ(c.ReadoutWords[1275299], 0);
          }},
-        {"focus window origins", [](FakeCamera& f) { f.camera().ExposureMs = 100; },
+        {"focus window origins",
+         [](FakeCamera& f) { f.camera().ExposureMs = 100; },
          [](Program& p) { ReadFocusWindow(p, 1000, 600, false); },
          {{0x40, 2, 1, 0, 0, 0, 14, 0, 0xB0, 0x04, 0xFB, 0x00, 0x00, 0x01, 0x20, 0x00, 1, 1, 100, 0, 0, 0}},
-         Bytes(16384, 1), nullptr},
-        {"binned focus window origins", [](FakeCamera& f) { f.camera().ExposureMs = 100; },
+         Bytes(16384, 1),
+         nullptr},
+        {"binned focus window origins",
+         [](FakeCamera& f) { f.camera().ExposureMs = 100; },
          [](Program& p) { ReadFocusWindow(p, 1000, 600, true); },
          {{0x40, 2, 3, 0, 0, 0, 14, 0, 0x30, 0x04, 0xEA, 0x00, 0x00, 0x02, 0x40, 0x00, 2, 1, 100, 0, 0, 0}},
-         Bytes(32768, 1), nullptr},
-        {"clear pair", nullptr, [](Program& p) { ClearSensor(p); },
-         {{0x40, 1, 8, 0, 0, 0, 0, 0}, {0x40, 1, 0, 0, 0, 0, 0, 0}}, none, nullptr},
-        {"guider frame, binned", nullptr, [](Program& p) { ReadGuiderFrame(p, true); },
-         {{0x40, 3, 3, 0, 1, 0, 10, 0, 0, 0, 0, 0, 0xF4, 0x01, 0x22, 0x01, 2, 2}}, Bytes(36250, 3), nullptr},
-        {"guider flush with clear camera", nullptr, [](Program& p) { FlushGuider(p, true); },
+         Bytes(32768, 1),
+         nullptr},
+        {"clear pair",
+         nullptr,
+         [](Program& p) { ClearSensor(p); },
+         {{0x40, 1, 8, 0, 0, 0, 0, 0}, {0x40, 1, 0, 0, 0, 0, 0, 0}},
+         none,
+         nullptr},
+        {"guider frame, binned",
+         nullptr,
+         [](Program& p) { ReadGuiderFrame(p, true); },
+         {{0x40, 3, 3, 0, 1, 0, 10, 0, 0, 0, 0, 0, 0xF4, 0x01, 0x22, 0x01, 2, 2}},
+         Bytes(36250, 3),
+         nullptr},
+        {"guider flush with clear camera",
+         nullptr,
+         [](Program& p) { FlushGuider(p, true); },
          {{0x40, 1, 0, 0, 1, 0, 0, 0}, {0x40, 3, 3, 0, 1, 0, 10, 0, 0, 0, 0, 0, 0xF4, 0x01, 50, 0, 1, 1}},
-         Bytes(25000, 0), nullptr},
-        {"cooler set point -40, reply 2530", nullptr, [](Program& p) { CoolerExchange(p); },
-         {{0x40, 30, 0x1A, 0x09, 1, 0, 0, 0}}, {0xE2, 0x09, 0x00},
+         Bytes(25000, 0),
+         nullptr},
+        {"cooler set point -40, reply 2530",
+         nullptr,
+         [](Program& p) { CoolerExchange(p); },
+         {{0x40, 30, 0x1A, 0x09, 1, 0, 0, 0}},
+         {0xE2, 0x09, 0x00},
          [](CameraLink& c) { EXPECT_EQ(c.SensorTemperature, -20); }},
-        {"cooler reply 2725 truncates to 0", nullptr, [](Program& p) { CoolerExchange(p); },
-         {{0x40, 30, 0x1A, 0x09, 1, 0, 0, 0}}, {0xA5, 0x0A, 0x00},
+        {"cooler reply 2725 truncates to 0",
+         nullptr,
+         [](Program& p) { CoolerExchange(p); },
+         {{0x40, 30, 0x1A, 0x09, 1, 0, 0, 0}},
+         {0xA5, 0x0A, 0x00},
          [](CameraLink& c) { EXPECT_EQ(c.SensorTemperature, 0); }},
-        {"cooling off", [](FakeCamera& f) { f.camera().CoolingOn = false; }, [](Program& p) { CoolerExchange(p); },
-         {{0x40, 30, 0x1A, 0x09, 0, 0, 0, 0}}, {0xD6, 0x0B, 0x00},
+        {"cooling off",
+         [](FakeCamera& f) { f.camera().CoolingOn = false; },
+         [](Program& p) { CoolerExchange(p); },
+         {{0x40, 30, 0x1A, 0x09, 0, 0, 0, 0}},
+         {0xD6, 0x0B, 0x00},
          [](CameraLink& c) { EXPECT_EQ(c.SensorTemperature, 30); }},
-        {"cooling off, forced to maximum", [](FakeCamera& f) {
+        {"cooling off, forced to maximum",
+         [](FakeCamera& f) {
              f.camera().CoolingOn = false;
              f.t.program.settings.forceMaximumCooling = 'y';
          },
-         [](Program& p) { CoolerExchange(p); }, {{0x40, 31, 0, 0, 0, 0, 0, 0}}, {0x00, 0x09, 0x00},
+         [](Program& p) { CoolerExchange(p); },
+         {{0x40, 31, 0, 0, 0, 0, 0, 0}},
+         {0x00, 0x09, 0x00},
          [](CameraLink& c) { EXPECT_EQ(c.SensorTemperature, -42); }},
-        {"firmware 1.10 has no cooler", nullptr, [](Program& p) { ReadFirmwareVersion(p); },
-         {{0x40, 0xFF, 0, 0, 0, 0, 0, 0}}, {0x0A, 0x00, 0x01, 0x00},
+        {"firmware 1.10 has no cooler",
+         nullptr,
+         [](Program& p) { ReadFirmwareVersion(p); },
+         {{0x40, 0xFF, 0, 0, 0, 0, 0, 0}},
+         {0x0A, 0x00, 0x01, 0x00},
          [](CameraLink& c) {
              EXPECT_EQ(c.FirmwareMajor, 1);
              EXPECT_EQ(c.FirmwareMinor, 10);
              EXPECT_FALSE(c.CoolerAvailable);
          }},
-        {"firmware 1.11 keeps the cooler", nullptr, [](Program& p) { ReadFirmwareVersion(p); },
-         {{0x40, 0xFF, 0, 0, 0, 0, 0, 0}}, {0x0B, 0x00, 0x01, 0x00},
+        {"firmware 1.11 keeps the cooler",
+         nullptr,
+         [](Program& p) { ReadFirmwareVersion(p); },
+         {{0x40, 0xFF, 0, 0, 0, 0, 0, 0}},
+         {0x0B, 0x00, 0x01, 0x00},
          [](CameraLink& c) {
              EXPECT_EQ(c.FirmwareMinor, 11);
              EXPECT_TRUE(c.CoolerAvailable);
          }},
-        {"guide outputs west and north", nullptr, [](Program& p) { SendGuideOutputs(p, 0x05); },
-         {{0x40, 9, 5, 0, 0, 0, 0, 0}}, none, nullptr},
-        {"serial write on port 1", nullptr,
+        {"guide outputs west and north",
+         nullptr,
+         [](Program& p) { SendGuideOutputs(p, 0x05); },
+         {{0x40, 9, 5, 0, 0, 0, 0, 0}},
+         none,
+         nullptr},
+        {"serial write on port 1",
+         nullptr,
          [](Program& p) {
              const Bytes data = {':', 'Q', '#'};
              SendSerialData(p, 1, data);
          },
-         {{0x40, 10, 0, 0, 1, 0, 3, 0, ':', 'Q', '#'}}, none, nullptr},
-        {"serial read of 3 bytes on port 0", nullptr,
+         {{0x40, 10, 0, 0, 1, 0, 3, 0, ':', 'Q', '#'}},
+         none,
+         nullptr},
+        {"serial read of 3 bytes on port 0",
+         nullptr,
          [](Program& p) {
              Bytes reply;
              EXPECT_TRUE(ReadSerialData(p, 0, 3, reply));
              EXPECT_EQ(reply, (Bytes{'1', '2', '#'}));
          },
-         {{0x40, 11, 0, 0, 0, 0, 3, 0}}, {'1', '2', '#'}, nullptr},
+         {{0x40, 11, 0, 0, 0, 0, 3, 0}},
+         {'1', '2', '#'},
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,5 @@
-#include "camera/CameraCommands.h"
 #include "camera/CameraLink.h"
+#include "camera/CameraCommands.h"
 #include "camera/FakeUsb.h"
 #include "messages/Messages.h"
 #include "sim/SimCamera.h"
@@ -183,6 +183,26 @@ TEST(CameraLink, SimulatedFaultsAreReportedNeverHang)
     EXPECT_FALSE(t.program.camera.CameraPresent);
     EXPECT_EQ(t.messages.messages.at(0).text, "USB KORIO device not found");
     EXPECT_EQ(camera->protocolErrors, 0);
+}
+
+} // namespace
+} // namespace kor
+
+namespace kor {
+namespace {
+
+// This machine's own bus through libusb: without the camera plugged in,
+// discovery ends with exactly one message and no camera.
+TEST(CameraLink, LibUsbBusWithoutTheCamera)
+{
+    test::TestProgram t;
+    t.program.settings.showInterfaceDetails = 'n';
+    FindCamera(t.program);
+    if (t.program.camera.CameraPresent)
+        GTEST_SKIP() << "a camera is plugged in";
+    ASSERT_EQ(t.messages.messages.size(), 1u);
+    const std::string& text = t.messages.messages[0].text;
+    EXPECT_TRUE(text == "USB KORIO device not found" || text == "Could not attach to PnP node") << text;
 }
 
 } // namespace

@@ -44,8 +44,13 @@ TEST(Rearrange, HighResLandings)
     test::TestProgram t;
     constexpr std::size_t f2 = 5101200;
     checkLandings(t, 3900, 2616,
-                  {{52720, 2416, 41}, {52721, 2412, 3856}, {52722, 2414, 39}, {52723, 2412, 3854},
-                   {f2 + 52720, 2415, 40}, {f2 + 52721, 2413, 3857}, {f2 + 52722, 2413, 38},
+                  {{52720, 2416, 41},
+                   {52721, 2412, 3856},
+                   {52722, 2414, 39},
+                   {52723, 2412, 3854},
+                   {f2 + 52720, 2415, 40},
+                   {f2 + 52721, 2413, 3857},
+                   {f2 + 52722, 2413, 38},
                    {f2 + 52723, 2413, 3855}},
                   ArrangeHighRes);
 }
@@ -72,7 +77,9 @@ TEST(Rearrange, ColourBinnedLandings)
     test::TestProgram t;
     constexpr std::size_t f2 = 1275300;
     checkLandings(t, 1950, 1308,
-                  {{10 * 1308 + 200, 1108, 22}, {10 * 1308 + 201, 1107, 1930}, {f2 + 10 * 1308 + 200, 1107, 23},
+                  {{10 * 1308 + 200, 1108, 22},
+                   {10 * 1308 + 201, 1107, 1930},
+                   {f2 + 10 * 1308 + 200, 1107, 23},
                    {f2 + 10 * 1308 + 201, 1108, 1931}},
                   ArrangeColourBinned);
 }
@@ -88,11 +95,19 @@ TEST(Rearrange, MonoBinned2Landings)
 TEST(Rearrange, FocusFrameLandings)
 {
     test::TestProgram t;
-    auto unbinned = [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) { ArrangeFocusFrame(r, s, i, false); };
+    auto unbinned = [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) {
+        ArrangeFocusFrame(r, s, i, false);
+    };
     auto binned = [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) { ArrangeFocusFrame(r, s, i, true); };
     checkLandings(t, 128, 128,
-                  {{2580, 118, 41}, {2581, 114, 84}, {2582, 116, 39}, {2583, 114, 82}, {8192 + 2580, 117, 40},
-                   {8192 + 2581, 115, 85}, {8192 + 2582, 115, 38}, {8192 + 2583, 115, 83}},
+                  {{2580, 118, 41},
+                   {2581, 114, 84},
+                   {2582, 116, 39},
+                   {2583, 114, 82},
+                   {8192 + 2580, 117, 40},
+                   {8192 + 2581, 115, 85},
+                   {8192 + 2582, 115, 38},
+                   {8192 + 2583, 115, 83}},
                   unbinned);
     checkLandings(t, 128, 128, {{10 * 256 + 40, 109, 20}, {10 * 256 + 41, 108, 107}}, binned, true);
 }
@@ -113,10 +128,10 @@ TEST(Rearrange, MonoBinned4FillsBlocksWithTheirNeighbours)
         int row, column, value;
     };
     const Expect table[] = {
-        {1108, 44, 1000}, {1108, 45, 500}, {1109, 44, 500}, {1109, 45, 250}, // the block itself
-        {1108, 43, 500},  {1107, 44, 500}, {1107, 45, 500}, {1107, 43, 0},   // neighbours mixing toward it
+        {1108, 44, 1000},   {1108, 45, 500},    {1109, 44, 500},    {1109, 45, 250}, // the block itself
+        {1108, 43, 500},    {1107, 44, 500},    {1107, 45, 500},    {1107, 43, 0},   // neighbours mixing toward it
         {1108, 1910, 3000}, {1108, 1911, 1500}, {1109, 1910, 1500}, {1109, 1911, 750},
-        {1108, 46, 0},    {1110, 44, 0},   {0, 0, 0},
+        {1108, 46, 0},      {1110, 44, 0},      {0, 0, 0},
     };
     for (const Expect& e : table)
         EXPECT_EQ(at(e.row, e.column), e.value) << e.row << "," << e.column;

@@ -1,7 +1,7 @@
+#include "sim/SimCamera.h"
 #include "camera/CameraCommands.h"
 #include "camera/CameraLink.h"
 #include "camera/Rearrange.h"
-#include "sim/SimCamera.h"
 #include "support/TestProgram.h"
 
 #include <gtest/gtest.h>
@@ -178,7 +178,10 @@ TEST(SimulatedCamera, CoolerFirmwareGuidePortAndSerialPorts)
     // A device on a camera serial port sees what is sent and answers reads.
     struct Echo final : sim::SimSerialDevice {
         std::vector<std::uint8_t> got;
-        void receive(std::span<const std::uint8_t> bytes) override { got.insert(got.end(), bytes.begin(), bytes.end()); }
+        void receive(std::span<const std::uint8_t> bytes) override
+        {
+            got.insert(got.end(), bytes.begin(), bytes.end());
+        }
         std::vector<std::uint8_t> transmit(std::size_t count) override
         {
             std::vector<std::uint8_t> out(got.begin(), got.begin() + long(std::min(count, got.size())));
