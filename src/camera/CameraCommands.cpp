@@ -5,6 +5,7 @@
 #include "workspace/Workspace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kor {
@@ -109,8 +110,12 @@ bool readFieldPair(Program& program, int xBin, std::size_t fieldBytes)
 
 void ConvertReadout(const std::uint8_t* bytes, std::uint16_t* words, std::size_t pixels)
 {
-    for (std::size_t i = 0; i < pixels; ++i)
-        words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(words, bytes, pixels * 2); // the wire's byte order is the machine's
+    } else {
+        for (std::size_t i = 0; i < pixels; ++i)
+            words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    }
 }
 
 void ClearSensor(Program& program)
