@@ -6,6 +6,10 @@
 #include <cassert>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kor {
 
 namespace {
@@ -13,30 +17,100 @@ namespace {
 // Gathers the scratch array into the image in blocks, so that the walk down
 // the transposed scratch columns stays in the cache:
 //   for a = 0..H-1, b = 0..W-1:  I[iBase + iStepA*a + b] = T[tBase + tStepA*a + b*H]
-// with targets outside the H x W image dropped. Each block copies kTile rows
-// of T, read along a, into kTile image rows, written along b.
+// with tStepA = +1 or -1 and targets outside the H x W image dropped. Inside a
+// tile, 8 x 8 blocks that lie wholly inside the image are transposed in vector
+// registers; the rest goes value by value.
 constexpr int kTile = 64;
+constexpr int kBlock = 8;
+
+struct GatherPlan {
+    const std::uint16_t* T;
+    std::uint16_t* I;
+    int H, W;
+    std::ptrdiff_t iBase, iStepA, tBase, tStepA;
+
+    void scalar(int a0, int a1, int b0, int b1) const
+    {
+        const std::ptrdiff_t imageSize = std::ptrdiff_t(H) * W;
+        for (int a = a0; a < a1; ++a) {
+            const std::ptrdiff_t iRow = iBase + iStepA * a;
+            // The part of this image row inside the image.
+            const int bFirst = int(std::clamp<std::ptrdiff_t>(-iRow, b0, b1));
+            const int bEnd = int(std::clamp<std::ptrdiff_t>(imageSize - iRow, b0, b1));
+            const std::uint16_t* t = T + tBase + tStepA * a;
+            std::uint16_t* out = I + iRow;
+            for (int b = bFirst; b < bEnd; ++b)
+                out[b] = t[std::ptrdiff_t(b) * H];
+        }
+    }
+
+    bool inside(int a, int b) const
+    {
+        const std::ptrdiff_t imageSize = std::ptrdiff_t(H) * W;
+        const std::ptrdiff_t first = iBase + iStepA * a + b, last = iBase + iStepA * (a + kBlock - 1) + b;
+        const std::ptrdiff_t lo = std::min(first, last), hi = std::max(first, last) + kBlock - 1;
+        return lo >= 0 && hi < imageSize;
+    }
+
+#if defined(__SSE2__)
+    void block(int a, int b) const
+    {
+        __m128i r[kBlock];
+        for (int j = 0; j < kBlock; ++j) {
+            const std::uint16_t* t = T + tBase + std::ptrdiff_t(b + j) * H + tStepA * a;
+            if (tStepA > 0) {
+                r[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
+            } else {
+                // Eight values walking down from t: load them and reverse the lanes.
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t - (kBlock - 1)));
+                v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
+                v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
+                r[j] = _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2));
+            }
+        }
+        const __m128i t0 = _mm_unpacklo_epi16(r[0], r[1]), t1 = _mm_unpackhi_epi16(r[0], r[1]);
+        const __m128i t2 = _mm_unpacklo_epi16(r[2], r[3]), t3 = _mm_unpackhi_epi16(r[2], r[3]);
+        const __m128i t4 = _mm_unpacklo_epi16(r[4], r[5]), t5 = _mm_unpackhi_epi16(r[4], r[5]);
+        const __m128i t6 = _mm_unpacklo_epi16(r[6], r[7]), t7 = _mm_unpackhi_epi16(r[6], r[7]);
+        const __m128i u0 = _mm_unpacklo_epi32(t0, t2), u1 = _mm_unpackhi_epi32(t0, t2);
+        const __m128i u2 = _mm_unpacklo_epi32(t1, t3), u3 = _mm_unpackhi_epi32(t1, t3);
+        const __m128i u4 = _mm_unpacklo_epi32(t4, t6), u5 = _mm_unpackhi_epi32(t4, t6);
+        const __m128i u6 = _mm_unpacklo_epi32(t5, t7), u7 = _mm_unpackhi_epi32(t5, t7);
+        const __m128i out[kBlock] = {_mm_unpacklo_epi64(u0, u4), _mm_unpackhi_epi64(u0, u4), _mm_unpacklo_epi64(u1, u5),
+                                     _mm_unpackhi_epi64(u1, u5), _mm_unpacklo_epi64(u2, u6), _mm_unpackhi_epi64(u2, u6),
+                                     _mm_unpacklo_epi64(u3, u7), _mm_unpackhi_epi64(u3, u7)};
+        for (int i = 0; i < kBlock; ++i)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(I + iBase + iStepA * (a + i) + b), out[i]);
+    }
+#else
+    void block(int a, int b) const
+    {
+        scalar(a, a + kBlock, b, b + kBlock);
+    }
+#endif
+
+    void tile(int a0, int a1, int b0, int b1) const
+    {
+        const int aFull = a0 + (a1 - a0) / kBlock * kBlock, bFull = b0 + (b1 - b0) / kBlock * kBlock;
+        for (int a = a0; a < aFull; a += kBlock)
+            for (int b = b0; b < bFull; b += kBlock) {
+                if (inside(a, b))
+                    block(a, b);
+                else
+                    scalar(a, a + kBlock, b, b + kBlock);
+            }
+        scalar(aFull, a1, b0, b1);
+        scalar(a0, aFull, bFull, b1);
+    }
+};
 
 void gather(const std::uint16_t* T, std::uint16_t* I, int H, int W, std::ptrdiff_t iBase, std::ptrdiff_t iStepA,
             std::ptrdiff_t tBase, std::ptrdiff_t tStepA)
 {
-    const std::ptrdiff_t imageSize = std::ptrdiff_t(H) * W;
-    for (int a0 = 0; a0 < H; a0 += kTile) {
-        const int a1 = std::min(H, a0 + kTile);
-        for (int b0 = 0; b0 < W; b0 += kTile) {
-            const int b1 = std::min(W, b0 + kTile);
-            for (int a = a0; a < a1; ++a) {
-                const std::ptrdiff_t iRow = iBase + iStepA * a;
-                // The part of this image row inside the image.
-                const int bFirst = int(std::clamp<std::ptrdiff_t>(-iRow, b0, b1));
-                const int bEnd = int(std::clamp<std::ptrdiff_t>(imageSize - iRow, b0, b1));
-                const std::uint16_t* t = T + tBase + tStepA * a;
-                std::uint16_t* out = I + iRow;
-                for (int b = bFirst; b < bEnd; ++b)
-                    out[b] = t[std::ptrdiff_t(b) * H];
-            }
-        }
-    }
+    const GatherPlan plan{T, I, H, W, iBase, iStepA, tBase, tStepA};
+    for (int a0 = 0; a0 < H; a0 += kTile)
+        for (int b0 = 0; b0 < W; b0 += kTile)
+            plan.tile(a0, std::min(H, a0 + kTile), b0, std::min(W, b0 + kTile));
 }
 
 // The interleaved two-field scatter of the high-resolution layout, for any
