@@ -113,13 +113,15 @@ UsbStatus LibUsbDevice::bulkRead(std::span<std::uint8_t> target, std::uint32_t t
         if (next < pieces.size() && status == UsbStatus::Ok)
             status = submit(slot);
 
-    bool cancelling = status != UsbStatus::Ok;
+    bool cancelling = false;
     auto cancelAll = [&] {
         cancelling = true;
         for (auto& s : slots)
             if (s.busy)
                 libusb_cancel_transfer(s.transfer);
     };
+    if (status != UsbStatus::Ok)
+        cancelAll(); // a submission failed: take back the pieces already queued
     // Pieces complete in submission order, piece n in slot n % slots.size().
     while (completed < next) {
         Slot& slot = slots[completed % slots.size()];
