@@ -3,6 +3,7 @@
 #include "program/Program.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstring>
 
@@ -22,6 +23,8 @@ namespace {
 // registers; the rest goes value by value.
 constexpr int kTile = 64;
 constexpr int kBlock = 8;
+// Where the 4 x 4 mode keeps its transposed samples inside the scratch array.
+constexpr std::size_t kMono4SampleOffset = 1u << 20;
 
 struct GatherPlan {
     const std::uint16_t* T;
@@ -229,29 +232,27 @@ void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t*
             odd[k] = e + 1 < rawValues ? R[e + 1] : 0;
         }
     }
-    // Sample (a, m), image row 2a and column 2m, is T[(m+1) x 654 - a]. Its right
-    // neighbour is sample (a, m+1), its lower one (a+1, m); at the last column
-    // and row the sample itself stands in.
-    for (int a0 = 0; a0 < samplesPerColumn; a0 += kTile / 2) {
-        const int a1 = std::min(samplesPerColumn, a0 + kTile / 2);
-        for (int m0 = 0; m0 < columns; m0 += kTile) {
-            const int m1 = std::min(columns, m0 + kTile);
-            for (int a = a0; a < a1; ++a) {
-                std::uint16_t* top = I + std::ptrdiff_t(2 * a) * W;
-                std::uint16_t* bottom = top + W;
-                const std::ptrdiff_t down = a + 1 < samplesPerColumn ? -1 : 0;
-                for (int m = m0; m < m1; ++m) {
-                    const std::uint16_t* s = T + std::ptrdiff_t(m + 1) * samplesPerColumn - a;
-                    const std::uint16_t v = s[0];
-                    const std::uint16_t right = m + 1 < columns ? s[samplesPerColumn] : v;
-                    const std::uint16_t below = s[down];
-                    const auto rightMix = std::uint16_t((v >> 1) + (right >> 1));
-                    top[2 * m] = v;
-                    top[2 * m + 1] = rightMix;
-                    bottom[2 * m] = std::uint16_t((v >> 1) + (below >> 1));
-                    bottom[2 * m + 1] = std::uint16_t((rightMix >> 1) + (below >> 1));
-                }
-            }
+    // Sample (a, m), image row 2a and column 2m, is T[(m+1) x 654 - a]: first
+    // transpose the samples into rows of 975 (beyond the part of the scratch
+    // used above), then widen each row pair into four image rows.
+    std::uint16_t* S = T + kMono4SampleOffset;
+    gather(T, S, samplesPerColumn, columns, 0, columns, samplesPerColumn, -1);
+    // Its right neighbour is sample (a, m+1), its lower one (a+1, m); at the
+    // last column and row the sample itself stands in.
+    for (int a = 0; a < samplesPerColumn; ++a) {
+        const std::uint16_t* row = S + std::ptrdiff_t(a) * columns;
+        const std::uint16_t* next = a + 1 < samplesPerColumn ? row + columns : row;
+        std::uint16_t* top = I + std::ptrdiff_t(2 * a) * W;
+        std::uint16_t* bottom = top + W;
+        for (int m = 0; m < columns; ++m) {
+            const std::uint16_t v = row[m];
+            const std::uint16_t right = m + 1 < columns ? row[m + 1] : v;
+            const std::uint16_t below = next[m];
+            const auto rightMix = std::uint16_t((v >> 1) + (right >> 1));
+            top[2 * m] = v;
+            top[2 * m + 1] = rightMix;
+            bottom[2 * m] = std::uint16_t((v >> 1) + (below >> 1));
+            bottom[2 * m + 1] = std::uint16_t((rightMix >> 1) + (below >> 1));
         }
     }
 }
@@ -281,13 +282,26 @@ void BalanceOddColumns(std::uint16_t* image, int width, int height)
     if (oddSum == 0)
         return;
     const double factor = double(evenSum) / double(oddSum);
-    for (int y = 0; y < height; ++y) {
-        std::uint16_t* row = image + std::size_t(y) * width;
-        for (int x = 1; x < width; x += 2) {
-            const double v = row[x] * factor;
-            row[x] = v >= 65535.0 ? std::uint16_t(65534) : std::uint16_t(v);
+    auto scale = [factor](std::uint16_t v) {
+        const double x = double(v) * factor;
+        return x >= 65535.0 ? std::uint16_t(65534) : std::uint16_t(x);
+    };
+    auto scaleOddColumns = [&](auto&& scaled) {
+        for (int y = 0; y < height; ++y) {
+            std::uint16_t* row = image + std::size_t(y) * width;
+            for (int x = 1; x < width; x += 2)
+                row[x] = scaled(row[x]);
         }
+    };
+    if (std::size_t(width) * std::size_t(height) < 4 * 65536) {
+        scaleOddColumns(scale);
+        return;
     }
+    // A large image: look every value up in a table of all 65536 scaled values.
+    std::array<std::uint16_t, 65536> table;
+    for (std::size_t v = 0; v < table.size(); ++v)
+        table[v] = scale(std::uint16_t(v));
+    scaleOddColumns([&table](std::uint16_t v) { return table[v]; });
 }
 
 void ArrangeReadout(Program& program, int mode)
