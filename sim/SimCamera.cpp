@@ -15,6 +15,7 @@ constexpr std::uint8_t kRequestType = 0x40;
 constexpr int kTenthsKelvinAtZeroC = 2730;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kSensorCentreX = 1950, kSensorCentreY = 1308;
+constexpr std::size_t kKeptBlocks = 4096;
 
 std::uint16_t get16(std::span<const std::uint8_t> b, std::size_t at)
 {
@@ -115,6 +116,8 @@ UsbStatus SimCamera::write(std::span<const std::uint8_t> block)
         m_failWrites = false;
         return UsbStatus::Io;
     }
+    if (blocks.size() >= kKeptBlocks)
+        blocks.erase(blocks.begin(), blocks.begin() + kKeptBlocks / 2); // a long run keeps only the recent ones
     blocks.emplace_back(block.begin(), block.end());
     advanceTime();
     m_pending.reset();

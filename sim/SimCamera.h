@@ -103,7 +103,7 @@ public:
     // Exposure of the last image, in ms.
     std::uint32_t lastExposureMs() const { return m_lastExposureMs; }
 
-    // Every block received, and how many broke the block format.
+    // The blocks received (the most recent few thousand), and how many broke the block format.
     std::vector<std::vector<std::uint8_t>> blocks;
     int protocolErrors = 0;
 
