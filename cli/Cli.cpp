@@ -47,6 +47,7 @@ VerbTable allVerbs()
     addSettingsVerbs(verbs);
     addWorkspaceVerbs(verbs);
     addDisplayVerbs(verbs);
+    addCameraVerbs(verbs);
     return verbs;
 }
 

@@ -37,6 +37,7 @@ using VerbTable = std::vector<Verb>;
 void addSettingsVerbs(VerbTable& verbs);
 void addWorkspaceVerbs(VerbTable& verbs);
 void addDisplayVerbs(VerbTable& verbs);
+void addCameraVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 

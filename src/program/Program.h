@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/CameraLink.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
@@ -57,6 +58,9 @@ public:
     // The workspace is large (all planes at full-frame capacity), so it lives on the heap.
     std::unique_ptr<Workspace> workspacePtr = std::make_unique<Workspace>();
     Workspace& workspace = *workspacePtr;
+
+    // The camera: its USB link, command block, readout areas and command values.
+    CameraLink camera;
 
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
