@@ -1,0 +1,119 @@
+#include "processing/FilterPass.h"
+#include "processing/Filters.h"
+#include "program/Program.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace kor {
+
+namespace {
+
+constexpr std::array<int, 25> kLowPass{1, 2, 1, 2, 4, 2, 1, 2, 1};
+constexpr std::array<int, 25> kGaussian{0, 1, 2,  1, 0, 1, 4, 8, 4, 1, 2, 8, 16,
+                                        8, 2, 1, 4, 8, 4, 1, 0, 1, 2, 1, 0};
+constexpr std::array<int, 25> kHighPassLow{0, -1, 0, -1, 5, -1, 0, -1, 0};
+constexpr std::array<int, 25> kHighPassHigh{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 25,
+                                            -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+constexpr std::array<int, 25> kSmootherSharper{0,  -1, -1, -1, 0, -1, 1, 1,  1,  -1, -1, 1, 5,
+                                               1,  -1, -1, 1,  1, 1,  -1, 0, -1, -1, -1, 0};
+constexpr std::array<int, 25> kBasRelief{0, 0, -1, 0, 0, 0, -1, -1, -1, 0, -1, -1, 1,
+                                         1, 1, 0, 1,  1, 1, 0, 0,  0,  1, 0, 0};
+
+const std::array<Kernel, 6> kKernels{{
+    {1, kLowPass, 16, "Lowpass Smoother Filter"},
+    {2, kGaussian, 80, "Gaussian Filter"},
+    {1, kHighPassLow, 1, "High Pass Low Power Filter"},
+    {2, kHighPassHigh, 1, "High Pass High Power Filter"},
+    {2, kSmootherSharper, 1, "Smoother/Sharper Filter"},
+    {2, kBasRelief, 1, "Bas Relief Filter"},
+}};
+
+// Integer division toward zero. A divisor that is not a power of two goes
+// through single precision: sums stay below 2^24, so the float quotient is
+// exact enough that truncating it gives the integer quotient (the fraction
+// part is at least 1/divisor, far above the rounding error), and it vectorises.
+template <int Divisor>
+inline int divideTowardZero(int sum)
+{
+    if constexpr (Divisor == 1)
+        return sum;
+    else if constexpr ((Divisor & (Divisor - 1)) == 0)
+        return sum / Divisor;
+    else
+        return int(float(sum) / float(Divisor));
+}
+
+// One row of the convolution with the weights known at compile time, so the
+// zero taps vanish and the multiplications become shifts and adds; the loop
+// over x vectorises.
+template <int Radius, std::array<int, 25> Weights, int Divisor>
+void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, std::uint16_t* __restrict out,
+                 int x0, int x1)
+{
+    constexpr int side = 2 * Radius + 1;
+    static_assert(65535 * 25 * 25 < (1 << 30), "window sums fit in an int");
+    for (int x = x0; x < x1; ++x) {
+        int sum = 0;
+        [&]<std::size_t... I>(std::index_sequence<I...>) {
+            ((sum += Weights[I] * int(centre[(int(I) / side - Radius) * stride + x + int(I) % side - Radius])), ...);
+        }(std::make_index_sequence<side * side>{});
+        out[x] = clampFilterResult(divideTowardZero<Divisor>(sum));
+    }
+}
+
+using RowFn = void (*)(const std::uint16_t*, std::ptrdiff_t, std::uint16_t*, int, int);
+
+RowFn rowFunction(KernelId id)
+{
+    switch (id) {
+    case KernelId::LowPass:
+        return convolveRow<1, kLowPass, 16>;
+    case KernelId::Gaussian:
+        return convolveRow<2, kGaussian, 80>;
+    case KernelId::HighPassLowPower:
+        return convolveRow<1, kHighPassLow, 1>;
+    case KernelId::HighPassHighPower:
+        return convolveRow<2, kHighPassHigh, 1>;
+    case KernelId::SmootherSharper:
+        return convolveRow<2, kSmootherSharper, 1>;
+    case KernelId::BasRelief:
+        return convolveRow<2, kBasRelief, 1>;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const Kernel& kernel(KernelId id)
+{
+    return kKernels[std::size_t(id)];
+}
+
+void ApplyKernel(Program& program, KernelId id, bool redisplay)
+{
+    Workspace& ws = program.workspace;
+    const int r = kernel(id).radius;
+    const RowFn rowFn = rowFunction(id);
+    const int width = ws.ImageWidth;
+    const int first = r + (ws.hasLabelBand() ? kLabelBandRows : 0);
+    const std::uint16_t* current = ws.CurrentImage.data();
+    std::uint16_t* work = ws.WorkImage.data();
+    runFilterPass(program, "FILTER PROGRESS", first, ws.ImageHeight - r, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const std::size_t offset = std::size_t(y) * width;
+            rowFn(current + offset, width, work + offset, r, width - r);
+        }
+    });
+    if (redisplay)
+        program.Redisplay();
+}
+
+void kernelFilter(Program& program, KernelId id)
+{
+    ApplyKernel(program, id, false);
+    program.workspace.AppendHistory(kernel(id).history);
+    program.Redisplay();
+}
+
+} // namespace kor

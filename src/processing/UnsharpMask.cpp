@@ -1,0 +1,67 @@
+#include "processing/FilterPass.h"
+#include "processing/Filters.h"
+#include "program/Program.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kor {
+
+void UnsharpMask(Program& program, int radius, int power, bool redisplay)
+{
+    Workspace& ws = program.workspace;
+    radius = std::clamp(radius, 1, 7);
+    power = std::clamp(power, 1, 7);
+    const int width = ws.ImageWidth;
+    const int side = 2 * radius + 1;
+    const float windowArea = float(side * side);
+    const int first = radius + (ws.hasLabelBand() ? kLabelBandRows : 0);
+    const std::uint16_t* current = ws.CurrentImage.data();
+    std::uint16_t* work = ws.WorkImage.data();
+    // The last column before the right border keeps its value: the window
+    // slides out of the image there.
+    const int xEnd = width - radius - 1;
+
+    runFilterPass(program, "UNSHARP MASK PROGRESS", first, ws.ImageHeight - radius, [&](int y0, int y1) {
+        // Column sums over the window's rows, slid down one row at a time;
+        // window sums slid along the row. Both stay below 2^24.
+        std::vector<int> columnSums(width, 0);
+        std::vector<int> windowSums(width, 0);
+        const auto row = [&](int y) { return current + std::size_t(y) * width; };
+        for (int dy = -radius; dy <= radius; ++dy) {
+            const std::uint16_t* src = row(y0 + dy);
+            for (int x = 0; x < width; ++x)
+                columnSums[x] += src[x];
+        }
+        for (int y = y0; y < y1; ++y) {
+            if (y > y0) {
+                const std::uint16_t* add = row(y + radius);
+                const std::uint16_t* drop = row(y - radius - 1);
+                for (int x = 0; x < width; ++x)
+                    columnSums[x] += int(add[x]) - int(drop[x]);
+            }
+            int sum = 0;
+            for (int x = 0; x < side; ++x)
+                sum += columnSums[x];
+            for (int x = radius; x < xEnd; ++x) {
+                windowSums[x] = sum;
+                sum += columnSums[x + radius + 1] - columnSums[x - radius];
+            }
+            const std::uint16_t* src = row(y);
+            std::uint16_t* out = work + std::size_t(y) * width;
+            for (int x = radius; x < xEnd; ++x) {
+                // Exact: the sum is below 2^24 and the quotient's fraction, when
+                // not zero, is at least 1/225, well above the float rounding.
+                const int mean = int(float(windowSums[x]) / windowArea);
+                const int v = src[x];
+                out[x] = clampFilterResult(v + (v - mean) * power);
+            }
+        }
+    });
+    ws.AppendHistory("Unsharp Mask : rad " + std::to_string(radius) + " ,power " + std::to_string(power));
+    if (redisplay)
+        program.Redisplay();
+}
+
+} // namespace kor
