@@ -45,6 +45,7 @@ VerbTable allVerbs()
     VerbTable verbs;
     addSettingsVerbs(verbs);
     addWorkspaceVerbs(verbs);
+    addProcessingVerbs(verbs);
     return verbs;
 }
 

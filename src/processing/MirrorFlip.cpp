@@ -1,3 +1,7 @@
+// The inner loops are written for the vectoriser, which only the higher
+// optimisation level runs; keep it on in every build type.
+#pragma GCC optimize("O3")
+
 #include "processing/Filters.h"
 #include "processing/ParallelRows.h"
 #include "program/Program.h"

@@ -34,14 +34,12 @@ MonoFromRawResult createMonoFromRaw(Program& program, int position)
     program.progress.setPosition(20);
 
     // Kept rows: each skipped column becomes the mean of its kept neighbours.
-    // Where the right neighbour would lie beyond the row, the last kept pixel
-    // of the row stands in for it.
+    // The last column has no right neighbour when the kept columns are even;
+    // it takes the last kept pixel of the row (never the next row's first).
     for (int y = keptRow; y < height; y += 2) {
         std::uint16_t* row = pixels + std::size_t(y) * width;
-        for (int x = keptColumn; x < width - 1; x += 2) {
-            const std::uint16_t right = x + 2 < width ? row[x + 2] : row[x];
-            row[x + 1] = std::uint16_t(row[x] / 2 + right / 2);
-        }
+        for (int x = keptColumn; x < width - 1; x += 2)
+            row[x + 1] = x + 2 < width ? std::uint16_t(row[x] / 2 + row[x + 2] / 2) : row[x];
     }
     program.progress.setPosition(100);
 
