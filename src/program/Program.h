@@ -60,6 +60,10 @@ public:
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
 
+    // The colour-matrix position (1-4) last chosen for "Create Mono Image from
+    // Raw"; kept for the run only.
+    int monoFromRawPosition = 1;
+
 private:
     std::function<void()> m_redisplay;
 };
