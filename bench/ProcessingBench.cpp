@@ -76,8 +76,8 @@ void runOpenCv(benchmark::State& state, const std::function<void(const cv::Mat&,
     }
 }
 
-#define KOR_BENCH(name, body)                                                                                         \
-    void name(benchmark::State& state) { body; }                                                                      \
+#define KOR_BENCH(name, ...)                                                                                          \
+    void name(benchmark::State& state) { __VA_ARGS__; }                                                               \
     BENCHMARK(name)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 KOR_BENCH(BM_NormalStretch, runCommand(state, [](Program& p) { normalStretch(p, 10, 200); }));

@@ -8,7 +8,7 @@
 
 namespace kor {
 
-void runFilterPass(Program& program, const std::string& caption, int first, int end,
+void runFilterPass(Program& program, const std::string& caption, int first, int end, int xBegin, int xEnd,
                    const std::function<void(int, int)>& body)
 {
     Workspace& ws = program.workspace;
@@ -16,6 +16,8 @@ void runFilterPass(Program& program, const std::string& caption, int first, int 
     const int height = ws.ImageHeight;
     first = std::clamp(first, 0, height);
     end = std::clamp(end, first, height);
+    xBegin = std::clamp(xBegin, 0, width);
+    xEnd = std::clamp(xEnd, xBegin, width);
     program.progress.begin(caption);
     ws.SaveUndo();
 
@@ -30,7 +32,11 @@ void runFilterPass(Program& program, const std::string& caption, int first, int 
     forEachRowBlock(
         first, end,
         [&](int y0, int y1) {
-            std::memcpy(row(work, y0), row(current, y0), std::size_t(y1 - y0) * width * sizeof(std::uint16_t));
+            for (int y = y0; y < y1; ++y) {
+                std::memcpy(row(work, y), row(current, y), std::size_t(xBegin) * sizeof(std::uint16_t));
+                std::memcpy(row(work, y) + xEnd, row(current, y) + xEnd,
+                            std::size_t(width - xEnd) * sizeof(std::uint16_t));
+            }
             body(y0, y1);
         },
         [&](int rowsDone) { program.progress.setPosition(ProgressReporter::kProgressRange * rowsDone / rows); });

@@ -9,10 +9,10 @@ namespace kor {
 class Program;
 
 // The frame every neighbourhood filter shares: progress caption, undo
-// snapshot, result built in WorkImage (rows outside [first, end) and the
-// border columns copied from CurrentImage), then copied back. body(y0, y1)
-// writes the interior of WorkImage rows [y0, y1) and may run on any core.
-void runFilterPass(Program& program, const std::string& caption, int first, int end,
+// snapshot, result built in WorkImage, then copied back. body(y0, y1) writes
+// columns [xBegin, xEnd) of WorkImage rows [y0, y1) and may run on any core;
+// every other pixel of WorkImage is copied from CurrentImage.
+void runFilterPass(Program& program, const std::string& caption, int first, int end, int xBegin, int xEnd,
                    const std::function<void(int, int)>& body);
 
 // Result clamping of the kernels and the unsharp mask: 65281 and above show as

@@ -3,6 +3,7 @@
 #pragma GCC optimize("O3")
 
 #include "processing/FilterPass.h"
+#include "processing/HotLoops.h"
 #include "processing/Filters.h"
 #include "program/Program.h"
 
@@ -52,7 +53,7 @@ inline int divideTowardZero(int sum)
 // zero taps vanish and the multiplications become shifts and adds; the loop
 // over x vectorises.
 template <int Radius, std::array<int, 25> Weights, int Divisor>
-void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, std::uint16_t* __restrict out,
+[[gnu::always_inline]] inline void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, std::uint16_t* __restrict out,
                  int x0, int x1)
 {
     constexpr int side = 2 * Radius + 1;
@@ -68,21 +69,34 @@ void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, 
 
 using RowFn = void (*)(const std::uint16_t*, std::ptrdiff_t, std::uint16_t*, int, int);
 
+#define KOR_KERNEL_ROW(name, radius, weights, divisor)                                                                \
+    KOR_HOT_LOOP void name(const std::uint16_t* centre, std::ptrdiff_t stride, std::uint16_t* out, int x0, int x1)   \
+    {                                                                                                                 \
+        convolveRow<radius, weights, divisor>(centre, stride, out, x0, x1);                                           \
+    }
+KOR_KERNEL_ROW(lowPassRow, 1, kLowPass, 16)
+KOR_KERNEL_ROW(gaussianRow, 2, kGaussian, 80)
+KOR_KERNEL_ROW(highPassLowRow, 1, kHighPassLow, 1)
+KOR_KERNEL_ROW(highPassHighRow, 2, kHighPassHigh, 1)
+KOR_KERNEL_ROW(smootherSharperRow, 2, kSmootherSharper, 1)
+KOR_KERNEL_ROW(basReliefRow, 2, kBasRelief, 1)
+#undef KOR_KERNEL_ROW
+
 RowFn rowFunction(KernelId id)
 {
     switch (id) {
     case KernelId::LowPass:
-        return convolveRow<1, kLowPass, 16>;
+        return lowPassRow;
     case KernelId::Gaussian:
-        return convolveRow<2, kGaussian, 80>;
+        return gaussianRow;
     case KernelId::HighPassLowPower:
-        return convolveRow<1, kHighPassLow, 1>;
+        return highPassLowRow;
     case KernelId::HighPassHighPower:
-        return convolveRow<2, kHighPassHigh, 1>;
+        return highPassHighRow;
     case KernelId::SmootherSharper:
-        return convolveRow<2, kSmootherSharper, 1>;
+        return smootherSharperRow;
     case KernelId::BasRelief:
-        return convolveRow<2, kBasRelief, 1>;
+        return basReliefRow;
     }
     return nullptr;
 }
@@ -103,7 +117,7 @@ void ApplyKernel(Program& program, KernelId id, bool redisplay)
     const int first = r + (ws.hasLabelBand() ? kLabelBandRows : 0);
     const std::uint16_t* current = ws.CurrentImage.data();
     std::uint16_t* work = ws.WorkImage.data();
-    runFilterPass(program, "FILTER PROGRESS", first, ws.ImageHeight - r, [&](int y0, int y1) {
+    runFilterPass(program, "FILTER PROGRESS", first, ws.ImageHeight - r, r, width - r, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const std::size_t offset = std::size_t(y) * width;
             rowFn(current + offset, width, work + offset, r, width - r);

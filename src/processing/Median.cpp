@@ -4,9 +4,12 @@
 
 #include "processing/FilterPass.h"
 #include "processing/Filters.h"
+#include "processing/HotLoops.h"
 #include "program/Program.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -20,22 +23,30 @@ namespace {
 // pixels counts its range from 65000.
 constexpr int kLowSearchStart = 65000;
 
-using Comparator = std::pair<int, int>;
+// A sorting network's comparators, each putting the smaller value on its first wire.
+template <int N>
+struct Network {
+    static constexpr int kMaxComparators = 512;
+    std::array<std::pair<int, int>, kMaxComparators> comparators{};
+    int count = 0;
+};
 
 // Batcher's merge-exchange sorting network for n wires (any n), ascending,
-// pruned to the comparators that decide the middle wire.
-std::vector<Comparator> medianNetwork(int n)
+// pruned to the comparators that decide the smallest, the middle and the
+// largest wire: the three values the conditional median needs.
+template <int N>
+constexpr Network<N> windowNetwork()
 {
-    std::vector<Comparator> all;
+    Network<N> all;
     int t = 0;
-    while ((1 << t) < n)
+    while ((1 << t) < N)
         ++t;
     for (int p = 1 << (t - 1); p > 0; p >>= 1) {
         int q = 1 << (t - 1), r = 0, d = p;
         for (;;) {
-            for (int i = 0; i < n - d; ++i)
+            for (int i = 0; i < N - d; ++i)
                 if ((i & p) == r)
-                    all.emplace_back(i, i + d);
+                    all.comparators[all.count++] = {i, i + d};
             if (q == p)
                 break;
             d = q - p;
@@ -43,102 +54,133 @@ std::vector<Comparator> medianNetwork(int n)
             r = p;
         }
     }
-    std::vector<bool> needed(n, false);
-    needed[n / 2] = true;
-    std::vector<Comparator> kept;
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-        if (needed[it->first] || needed[it->second]) {
-            needed[it->first] = needed[it->second] = true;
-            kept.push_back(*it);
+    std::array<bool, N> needed{};
+    needed[0] = needed[N / 2] = needed[N - 1] = true;
+    Network<N> kept;
+    for (int i = all.count - 1; i >= 0; --i) {
+        const auto [a, b] = all.comparators[i];
+        if (needed[a] || needed[b]) {
+            needed[a] = needed[b] = true;
+            kept.comparators[kept.count++] = {a, b};
         }
     }
-    std::reverse(kept.begin(), kept.end());
+    for (int i = 0, j = kept.count - 1; i < j; ++i, --j)
+        std::swap(kept.comparators[i], kept.comparators[j]);
     return kept;
 }
 
 // Whether the median replaces the pixel: trunc(range x q / 10) < |median - v|,
 // which for whole numbers is range x q < 10 |median - v|.
-inline std::uint16_t decide(int v, int median, int high, int low, int q)
+[[gnu::always_inline]] inline std::uint16_t decide(std::uint16_t v, std::uint16_t median, std::uint16_t high,
+                                                   std::uint16_t low, int q)
 {
-    const int distance = median > v ? median - v : v - median;
-    return (high - low) * q < 10 * distance ? std::uint16_t(median) : std::uint16_t(v);
+    const std::uint32_t distance = std::uint16_t(std::max(median, v) - std::min(median, v));
+    const std::uint32_t range = std::uint16_t(high - low); // high >= low: low never exceeds the window's minimum
+    return range * std::uint32_t(q) < 10u * distance ? median : v;
 }
 
 // Radius 1: each column's three values are sorted once and shared by the three
 // windows that contain it; the median of nine is then the median of (largest
 // of the three minima, median of the middles, smallest of the maxima).
+using Pixels = const std::uint16_t* __restrict;
+
+KOR_HOT_LOOP void sortColumns(Pixels a, Pixels b, Pixels c, std::uint16_t* __restrict lo,
+                              std::uint16_t* __restrict mid, std::uint16_t* __restrict hi, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint16_t l1 = std::min(a[x], b[x]), h1 = std::max(a[x], b[x]);
+        const std::uint16_t m = std::min(h1, c[x]);
+        hi[x] = std::max(h1, c[x]);
+        lo[x] = std::min(l1, m);
+        mid[x] = std::max(l1, m);
+    }
+}
+
+// Kept in 16 bits, the width the vector units compare fastest.
+KOR_HOT_LOOP void medianOfNineRow(Pixels lo, Pixels mid, Pixels hi, Pixels centre, std::uint16_t* __restrict out,
+                                  int width, int q)
+{
+    using std::max, std::min;
+    for (int x = 1; x < width - 1; ++x) {
+        const std::uint16_t maxLo = max(max(lo[x - 1], lo[x]), lo[x + 1]);
+        const std::uint16_t minHi = min(min(hi[x - 1], hi[x]), hi[x + 1]);
+        const std::uint16_t m0 = mid[x - 1], m1 = mid[x], m2 = mid[x + 1];
+        const std::uint16_t medMid = max(min(m0, m1), min(max(m0, m1), m2));
+        const std::uint16_t median = max(min(maxLo, medMid), min(max(maxLo, medMid), minHi));
+        const std::uint16_t high = max(max(hi[x - 1], hi[x]), hi[x + 1]);
+        const std::uint16_t low = min(min(min(lo[x - 1], lo[x]), lo[x + 1]), std::uint16_t(kLowSearchStart));
+        out[x] = decide(centre[x], median, high, low, q);
+    }
+}
+
 void medianRowsRadius1(const std::uint16_t* current, std::uint16_t* work, int width, int y0, int y1, int q)
 {
     std::vector<std::uint16_t> lo(width), mid(width), hi(width);
     for (int y = y0; y < y1; ++y) {
-        const std::uint16_t* a = current + std::size_t(y - 1) * width;
-        const std::uint16_t* b = a + width;
-        const std::uint16_t* c = b + width;
-        for (int x = 0; x < width; ++x) {
-            const std::uint16_t l1 = std::min(a[x], b[x]), h1 = std::max(a[x], b[x]);
-            const std::uint16_t m = std::min(h1, c[x]);
-            hi[x] = std::max(h1, c[x]);
-            lo[x] = std::min(l1, m);
-            mid[x] = std::max(l1, m);
-        }
-        std::uint16_t* out = work + std::size_t(y) * width;
-        for (int x = 1; x < width - 1; ++x) {
-            const int maxLo = std::max({lo[x - 1], lo[x], lo[x + 1]});
-            const int minHi = std::min({hi[x - 1], hi[x], hi[x + 1]});
-            const int m0 = mid[x - 1], m1 = mid[x], m2 = mid[x + 1];
-            const int medMid = std::max(std::min(m0, m1), std::min(std::max(m0, m1), m2));
-            const int median = std::max(std::min(maxLo, medMid), std::min(std::max(maxLo, medMid), minHi));
-            const int high = std::max({hi[x - 1], hi[x], hi[x + 1]});
-            const int low = std::min({int(lo[x - 1]), int(lo[x]), int(lo[x + 1]), kLowSearchStart});
-            out[x] = decide(b[x], median, high, low, q);
-        }
+        const std::uint16_t* centre = current + std::size_t(y) * width;
+        sortColumns(centre - width, centre, centre + width, lo.data(), mid.data(), hi.data(), width);
+        medianOfNineRow(lo.data(), mid.data(), hi.data(), centre, work + std::size_t(y) * width, width, q);
     }
 }
 
-// Larger windows: the window values of a run of columns are laid out as lanes
-// and pushed through the pruned network lane by lane, which vectorises.
-void medianRowsNetwork(const std::uint16_t* current, std::uint16_t* work, int width, int radius, int y0, int y1,
-                       int q, const std::vector<Comparator>& network)
+// Larger windows: sixteen neighbouring pixels at a time, each window value a
+// vector of sixteen lanes, through a network fixed at compile time, so the
+// values stay in vector registers.
+constexpr int kLanes = 16;
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
+using WideLanes = std::uint32_t __attribute__((vector_size(4 * kLanes)));
+
+template <int N>
+inline constexpr Network<N> kWindowNetwork = windowNetwork<N>();
+
+[[gnu::always_inline]] inline void compareExchange(Lanes& a, Lanes& b)
 {
-    constexpr int kLanes = 128;
-    const int side = 2 * radius + 1;
-    const int n = side * side;
-    std::vector<std::uint16_t> lanes(std::size_t(n) * kLanes);
-    std::vector<std::uint16_t> high(kLanes), low(kLanes);
-    const auto lane = [&](int i) { return lanes.data() + std::size_t(i) * kLanes; };
+    const Lanes lo = a < b ? a : b;
+    b = a < b ? b : a;
+    a = lo;
+}
+
+template <int N, std::size_t... I>
+[[gnu::always_inline]] inline void runNetwork(Lanes* v, std::index_sequence<I...>)
+{
+    (compareExchange(v[kWindowNetwork<N>.comparators[I].first], v[kWindowNetwork<N>.comparators[I].second]), ...);
+}
+
+template <int Radius>
+[[gnu::always_inline]] inline void medianBlock(const std::uint16_t* centre, std::ptrdiff_t width,
+                                               std::uint16_t* out, int q)
+{
+    constexpr int side = 2 * Radius + 1;
+    constexpr int n = side * side;
+    Lanes v[n];
+    for (int i = 0; i < n; ++i)
+        std::memcpy(&v[i], centre + (i / side - Radius) * width + (i % side - Radius), sizeof(Lanes));
+    runNetwork<n>(v, std::make_index_sequence<kWindowNetwork<n>.count>{});
+    Lanes centreValues;
+    std::memcpy(&centreValues, centre, sizeof(Lanes));
+    const Lanes median = v[n / 2];
+    const Lanes ceiling = Lanes{} + std::uint16_t(kLowSearchStart);
+    const Lanes low = v[0] < ceiling ? v[0] : ceiling;
+    const Lanes distance = median > centreValues ? median - centreValues : centreValues - median;
+    const WideLanes range = __builtin_convertvector(Lanes(v[n - 1] - low), WideLanes);
+    const WideLanes replace = range * std::uint32_t(q) < __builtin_convertvector(distance, WideLanes) * 10u;
+    const Lanes result = __builtin_convertvector(replace, Lanes) ? median : centreValues;
+    std::memcpy(out, &result, sizeof(Lanes));
+}
+
+template <int Radius>
+KOR_HOT_LOOP void medianRowsNetwork(const std::uint16_t* current, std::uint16_t* work, int width, int y0, int y1,
+                                    int q)
+{
+    const int xEnd = width - Radius;
     for (int y = y0; y < y1; ++y) {
-        std::uint16_t* out = work + std::size_t(y) * width;
         const std::uint16_t* centre = current + std::size_t(y) * width;
-        for (int xb = radius; xb < width - radius; xb += kLanes) {
-            const int count = std::min(kLanes, width - radius - xb);
-            // Whole runs of lanes (the tail padded with zeros) keep the loop
-            // counts fixed, which the vectoriser likes best.
-            for (int i = 0; i < n; ++i) {
-                const int dy = i / side - radius, dx = i % side - radius;
-                std::copy_n(centre + std::ptrdiff_t(dy) * width + xb + dx, count, lane(i));
-                std::fill(lane(i) + count, lane(i) + kLanes, std::uint16_t(0));
-            }
-            std::fill_n(high.data(), kLanes, std::uint16_t(0));
-            std::fill_n(low.data(), kLanes, std::uint16_t(kLowSearchStart));
-            for (int i = 0; i < n; ++i) {
-                const std::uint16_t* v = lane(i);
-                for (int l = 0; l < kLanes; ++l) {
-                    high[l] = std::max(high[l], v[l]);
-                    low[l] = std::min(low[l], v[l]);
-                }
-            }
-            for (const auto& [ia, ib] : network) {
-                std::uint16_t* __restrict a = lane(ia);
-                std::uint16_t* __restrict b = lane(ib);
-                for (int l = 0; l < kLanes; ++l) {
-                    const std::uint16_t s = std::min(a[l], b[l]);
-                    b[l] = std::max(a[l], b[l]);
-                    a[l] = s;
-                }
-            }
-            const std::uint16_t* median = lane(n / 2);
-            for (int l = 0; l < count; ++l)
-                out[xb + l] = decide(centre[xb + l], median[l], high[l], low[l], q);
+        std::uint16_t* out = work + std::size_t(y) * width;
+        // The last block is moved back to end at the border; the pixels it
+        // repeats get the same values again.
+        for (int x = Radius; x < xEnd; x += kLanes) {
+            const int xb = std::min(x, xEnd - kLanes);
+            medianBlock<Radius>(centre + xb, width, out + xb, q);
         }
     }
 }
@@ -154,14 +196,15 @@ void MedianFilter(Program& program, int radius, int powerTenths)
     const int first = radius + (ws.hasLabelBand() ? kLabelBandRows : 0);
     const std::uint16_t* current = ws.CurrentImage.data();
     std::uint16_t* work = ws.WorkImage.data();
-    const int side = 2 * radius + 1;
-    const std::vector<Comparator> network = radius == 1 ? std::vector<Comparator>{} : medianNetwork(side * side);
 
-    runFilterPass(program, "MEDIAN FILTER PROGRESS", first, ws.ImageHeight - radius, [&](int y0, int y1) {
+    runFilterPass(program, "MEDIAN FILTER PROGRESS", first, ws.ImageHeight - radius, radius, width - radius,
+                  [&](int y0, int y1) {
         if (radius == 1)
             medianRowsRadius1(current, work, width, y0, y1, q);
+        else if (radius == 2)
+            medianRowsNetwork<2>(current, work, width, y0, y1, q);
         else
-            medianRowsNetwork(current, work, width, radius, y0, y1, q, network);
+            medianRowsNetwork<3>(current, work, width, y0, y1, q);
     });
     char text[40];
     std::snprintf(text, sizeof text, "Median Filter : rad %d ,power %1.1f", radius, q / 10.0);
