@@ -78,7 +78,7 @@ void runOpenCv(benchmark::State& state, const std::function<void(const cv::Mat&,
 
 #define KOR_BENCH(name, ...)                                                                                          \
     void name(benchmark::State& state) { __VA_ARGS__; }                                                               \
-    BENCHMARK(name)->Unit(benchmark::kMillisecond)->UseRealTime()
+    BENCHMARK(name)->Unit(benchmark::kMillisecond)
 
 KOR_BENCH(BM_NormalStretch, runCommand(state, [](Program& p) { normalStretch(p, 10, 200); }));
 KOR_BENCH(BM_Invert, runCommand(state, invertImage));

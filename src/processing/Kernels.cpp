@@ -49,20 +49,25 @@ inline int divideTowardZero(int sum)
         return int(float(sum) / float(Divisor));
 }
 
+template <int Radius, std::array<int, 25> Weights, std::size_t... I>
+[[gnu::always_inline]] inline int windowSum(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, int x,
+                                            std::index_sequence<I...>)
+{
+    constexpr int side = 2 * Radius + 1;
+    return (0 + ... + (Weights[I] * int(centre[(int(I) / side - Radius) * stride + x + int(I) % side - Radius])));
+}
+
 // One row of the convolution with the weights known at compile time, so the
 // zero taps vanish and the multiplications become shifts and adds; the loop
 // over x vectorises.
 template <int Radius, std::array<int, 25> Weights, int Divisor>
-[[gnu::always_inline]] inline void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride, std::uint16_t* __restrict out,
-                 int x0, int x1)
+[[gnu::always_inline]] inline void convolveRow(const std::uint16_t* __restrict centre, std::ptrdiff_t stride,
+                                               std::uint16_t* __restrict out, int x0, int x1)
 {
     constexpr int side = 2 * Radius + 1;
     static_assert(65535 * 25 * 25 < (1 << 30), "window sums fit in an int");
     for (int x = x0; x < x1; ++x) {
-        int sum = 0;
-        [&]<std::size_t... I>(std::index_sequence<I...>) {
-            ((sum += Weights[I] * int(centre[(int(I) / side - Radius) * stride + x + int(I) % side - Radius])), ...);
-        }(std::make_index_sequence<side * side>{});
+        const int sum = windowSum<Radius, Weights>(centre, stride, x, std::make_index_sequence<side * side>{});
         out[x] = clampFilterResult(divideTowardZero<Divisor>(sum));
     }
 }

@@ -38,17 +38,8 @@ void fillTable(Workspace& ws, Curve curve)
 // Maps [begin, end) through the 65,536-entry lookup that the halved table stands for.
 void mapPixels(std::uint16_t* pixels, std::size_t begin, std::size_t end, const std::uint16_t* lookup)
 {
-    std::uint16_t* p = pixels + begin;
-    const std::size_t count = end - begin;
-    constexpr std::size_t kSpan = 1 << 15;
-    // Split into spans so that the cores share the work; a pixel is mapped once.
-    const int spans = int((count + kSpan - 1) / kSpan);
-    forEachRowBlock(0, spans, [&](int s0, int s1) {
-        const std::size_t a = std::size_t(s0) * kSpan;
-        const std::size_t b = std::min(count, std::size_t(s1) * kSpan);
-        for (std::size_t i = a; i < b; ++i)
-            p[i] = lookup[p[i]];
-    });
+    for (std::size_t i = begin; i < end; ++i)
+        pixels[i] = lookup[pixels[i]];
 }
 
 void applyAndRecord(Program& program, const std::string& history)
@@ -73,16 +64,29 @@ void ApplyStretchTable(Program& program, bool redisplay)
         lookup[v] = std::uint16_t(2 * std::min<int>(t[v / 2], kTableMax));
 
     const std::size_t bandEnd = std::min<std::size_t>(std::size_t(kLabelBandRows) * ws.ImageWidth, ws.PixelCount);
+    std::uint16_t* pixels = ws.CurrentImage.data();
     if (!ws.hasLabelBand())
-        mapPixels(ws.CurrentImage.data(), 0, bandEnd, lookup.data());
-    const std::size_t rest = ws.PixelCount - bandEnd;
-    const std::size_t slice = rest / kStretchSlices;
-    for (int s = 0; s < kStretchSlices; ++s) {
-        const std::size_t begin = bandEnd + s * slice;
-        const std::size_t end = s + 1 == kStretchSlices ? ws.PixelCount : begin + slice;
-        mapPixels(ws.CurrentImage.data(), begin, end, lookup.data());
-        program.progress.setPosition((s + 1) * kProgressPerSlice);
-    }
+        mapPixels(pixels, 0, bandEnd, lookup.data());
+    // The rest in 20 equal slices (the last takes the remainder), each cut in
+    // parts that the cores share; the bar advances by 12 for each slice done.
+    constexpr int kPartsPerSlice = 16;
+    const std::size_t slice = (ws.PixelCount - bandEnd) / kStretchSlices;
+    const auto sliceBegin = [&](int s) { return s == kStretchSlices ? ws.PixelCount : bandEnd + s * slice; };
+    int slicesShown = 0;
+    forEachRowBlock(
+        0, kStretchSlices * kPartsPerSlice,
+        [&](int u0, int u1) {
+            for (int u = u0; u < u1; ++u) {
+                const int s = u / kPartsPerSlice, part = u % kPartsPerSlice;
+                const std::size_t begin = sliceBegin(s), size = sliceBegin(s + 1) - begin;
+                mapPixels(pixels, begin + size * part / kPartsPerSlice, begin + size * (part + 1) / kPartsPerSlice,
+                          lookup.data());
+            }
+        },
+        [&](int partsDone) {
+            for (; slicesShown < partsDone / kPartsPerSlice; ++slicesShown)
+                program.progress.setPosition((slicesShown + 1) * kProgressPerSlice);
+        });
     program.progress.end();
     if (redisplay)
         program.Redisplay();
