@@ -7,9 +7,10 @@ namespace kor {
 
 class Program;
 
-// Spatial filters of CurrentImage. Each reads CurrentImage, builds its result
-// in WorkImage and copies it back; border pixels keep their values, and on a
-// labelled image the first 10 rows are left alone.
+// Spatial filters of CurrentImage. The neighbourhood filters take an undo
+// snapshot and compute every pixel from it, so each result depends on the
+// image as it was; border pixels keep their values, and on a labelled image
+// the first 10 rows are left alone.
 
 enum class KernelId { LowPass, Gaussian, HighPassLowPower, HighPassHighPower, SmootherSharper, BasRelief };
 

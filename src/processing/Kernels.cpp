@@ -120,14 +120,13 @@ void ApplyKernel(Program& program, KernelId id, bool redisplay)
     const RowFn rowFn = rowFunction(id);
     const int width = ws.ImageWidth;
     const int first = r + (ws.hasLabelBand() ? kLabelBandRows : 0);
-    const std::uint16_t* current = ws.CurrentImage.data();
-    std::uint16_t* work = ws.WorkImage.data();
-    runFilterPass(program, "FILTER PROGRESS", first, ws.ImageHeight - r, r, width - r, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            const std::size_t offset = std::size_t(y) * width;
-            rowFn(current + offset, width, work + offset, r, width - r);
-        }
-    });
+    runFilterPass(program, "FILTER PROGRESS", first, ws.ImageHeight - r,
+                  [&](const std::uint16_t* source, std::uint16_t* result, int y0, int y1) {
+                      for (int y = y0; y < y1; ++y) {
+                          const std::size_t offset = std::size_t(y) * width;
+                          rowFn(source + offset, width, result + offset, r, width - r);
+                      }
+                  });
     if (redisplay)
         program.Redisplay();
 }

@@ -113,13 +113,13 @@ KOR_HOT_LOOP void medianOfNineRow(Pixels lo, Pixels mid, Pixels hi, Pixels centr
     }
 }
 
-void medianRowsRadius1(const std::uint16_t* current, std::uint16_t* work, int width, int y0, int y1, int q)
+void medianRowsRadius1(const std::uint16_t* source, std::uint16_t* result, int width, int y0, int y1, int q)
 {
     std::vector<std::uint16_t> lo(width), mid(width), hi(width);
     for (int y = y0; y < y1; ++y) {
-        const std::uint16_t* centre = current + std::size_t(y) * width;
+        const std::uint16_t* centre = source + std::size_t(y) * width;
         sortColumns(centre - width, centre, centre + width, lo.data(), mid.data(), hi.data(), width);
-        medianOfNineRow(lo.data(), mid.data(), hi.data(), centre, work + std::size_t(y) * width, width, q);
+        medianOfNineRow(lo.data(), mid.data(), hi.data(), centre, result + std::size_t(y) * width, width, q);
     }
 }
 
@@ -169,13 +169,13 @@ template <int Radius>
 }
 
 template <int Radius>
-KOR_HOT_LOOP void medianRowsNetwork(const std::uint16_t* current, std::uint16_t* work, int width, int y0, int y1,
+KOR_HOT_LOOP void medianRowsNetwork(const std::uint16_t* source, std::uint16_t* result, int width, int y0, int y1,
                                     int q)
 {
     const int xEnd = width - Radius;
     for (int y = y0; y < y1; ++y) {
-        const std::uint16_t* centre = current + std::size_t(y) * width;
-        std::uint16_t* out = work + std::size_t(y) * width;
+        const std::uint16_t* centre = source + std::size_t(y) * width;
+        std::uint16_t* out = result + std::size_t(y) * width;
         // The last block is moved back to end at the border; the pixels it
         // repeats get the same values again.
         for (int x = Radius; x < xEnd; x += kLanes) {
@@ -194,17 +194,15 @@ void MedianFilter(Program& program, int radius, int powerTenths)
     const int q = std::clamp(powerTenths, 1, 10);
     const int width = ws.ImageWidth;
     const int first = radius + (ws.hasLabelBand() ? kLabelBandRows : 0);
-    const std::uint16_t* current = ws.CurrentImage.data();
-    std::uint16_t* work = ws.WorkImage.data();
 
-    runFilterPass(program, "MEDIAN FILTER PROGRESS", first, ws.ImageHeight - radius, radius, width - radius,
-                  [&](int y0, int y1) {
+    runFilterPass(program, "MEDIAN FILTER PROGRESS", first, ws.ImageHeight - radius,
+                  [&](const std::uint16_t* source, std::uint16_t* result, int y0, int y1) {
         if (radius == 1)
-            medianRowsRadius1(current, work, width, y0, y1, q);
+            medianRowsRadius1(source, result, width, y0, y1, q);
         else if (radius == 2)
-            medianRowsNetwork<2>(current, work, width, y0, y1, q);
+            medianRowsNetwork<2>(source, result, width, y0, y1, q);
         else
-            medianRowsNetwork<3>(current, work, width, y0, y1, q);
+            medianRowsNetwork<3>(source, result, width, y0, y1, q);
     });
     char text[40];
     std::snprintf(text, sizeof text, "Median Filter : rad %d ,power %1.1f", radius, q / 10.0);

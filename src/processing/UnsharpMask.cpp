@@ -45,18 +45,17 @@ void UnsharpMask(Program& program, int radius, int power, bool redisplay)
     const int side = 2 * radius + 1;
     const float windowArea = float(side * side);
     const int first = radius + (ws.hasLabelBand() ? kLabelBandRows : 0);
-    const std::uint16_t* current = ws.CurrentImage.data();
-    std::uint16_t* work = ws.WorkImage.data();
     // The last column before the right border keeps its value: the window
     // slides out of the image there.
     const int xEnd = width - radius - 1;
 
-    runFilterPass(program, "UNSHARP MASK PROGRESS", first, ws.ImageHeight - radius, radius, xEnd, [&](int y0, int y1) {
+    runFilterPass(program, "UNSHARP MASK PROGRESS", first, ws.ImageHeight - radius,
+                  [&](const std::uint16_t* source, std::uint16_t* result, int y0, int y1) {
         // Column sums over the window's rows, slid down one row at a time;
         // window sums slid along the row. Both stay below 2^24.
         std::vector<int> columnSums(width, 0);
         std::vector<int> windowSums(width, 0);
-        const auto row = [&](int y) { return current + std::size_t(y) * width; };
+        const auto row = [&](int y) { return source + std::size_t(y) * width; };
         for (int dy = -radius; dy <= radius; ++dy) {
             const std::uint16_t* src = row(y0 + dy);
             for (int x = 0; x < width; ++x)
@@ -72,7 +71,7 @@ void UnsharpMask(Program& program, int radius, int power, bool redisplay)
                 windowSums[x] = sum;
                 sum += columnSums[x + radius + 1] - columnSums[x - radius];
             }
-            sharpenRow(row(y), windowSums.data(), work + std::size_t(y) * width, radius, xEnd, windowArea, power);
+            sharpenRow(row(y), windowSums.data(), result + std::size_t(y) * width, radius, xEnd, windowArea, power);
         }
     });
     ws.AppendHistory("Unsharp Mask : rad " + std::to_string(radius) + " ,power " + std::to_string(power));

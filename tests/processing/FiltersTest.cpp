@@ -116,11 +116,12 @@ TEST(Kernels, FullFrameProgressAndUndo)
     const auto expected = referenceKernel(b.ws, kernel(KernelId::Gaussian), 2);
     kernelFilter(b.t.program, KernelId::Gaussian);
     test::expectRowsEqual(expected, b.ws, test::sampledRows(b.ws.ImageHeight));
-    // The bar moves with the rows done and is full at the end.
-    ASSERT_GT(b.t.progress.positions.size(), 10u);
+    // The bar moves with the rows done (how many steps the calling thread
+    // reports depends on the split) and is full at the end.
+    ASSERT_FALSE(b.t.progress.positions.empty());
     EXPECT_TRUE(std::is_sorted(b.t.progress.positions.begin(), b.t.progress.positions.end()));
-    EXPECT_LT(b.t.progress.positions.front(), 10);
     EXPECT_EQ(b.t.progress.positions.back(), 256);
+    EXPECT_FALSE(b.t.progress.active);
     b.t.program.undoLastFilter();
     EXPECT_EQ(test::snapshot(b.ws), before);
     EXPECT_EQ(b.ws.historyLineCount(), 0);
