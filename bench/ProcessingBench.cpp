@@ -76,8 +76,11 @@ void runOpenCv(benchmark::State& state, const std::function<void(const cv::Mat&,
     }
 }
 
-#define KOR_BENCH(name, ...)                                                                                          \
-    void name(benchmark::State& state) { __VA_ARGS__; }                                                               \
+#define KOR_BENCH(name, ...)                                                                                           \
+    void name(benchmark::State& state)                                                                                 \
+    {                                                                                                                  \
+        __VA_ARGS__;                                                                                                   \
+    }                                                                                                                  \
     BENCHMARK(name)->Unit(benchmark::kMillisecond)
 
 KOR_BENCH(BM_NormalStretch, runCommand(state, [](Program& p) { normalStretch(p, 10, 200); }));
@@ -112,9 +115,8 @@ KOR_BENCH(BM_CvFilter2D5, {
     const cv::Mat k = kernelMat(KernelId::HighPassHighPower);
     runOpenCv(state, [&](const cv::Mat& s, cv::Mat& d) { cv::filter2D(s, d, -1, k); });
 });
-KOR_BENCH(BM_CvGaussianBlur5, runOpenCv(state, [](const cv::Mat& s, cv::Mat& d) {
-              cv::GaussianBlur(s, d, cv::Size(5, 5), 0);
-          }));
+KOR_BENCH(BM_CvGaussianBlur5,
+          runOpenCv(state, [](const cv::Mat& s, cv::Mat& d) { cv::GaussianBlur(s, d, cv::Size(5, 5), 0); }));
 KOR_BENCH(BM_CvMedianBlur3, runOpenCv(state, [](const cv::Mat& s, cv::Mat& d) { cv::medianBlur(s, d, 3); }));
 KOR_BENCH(BM_CvMedianBlur5, runOpenCv(state, [](const cv::Mat& s, cv::Mat& d) { cv::medianBlur(s, d, 5); }));
 KOR_BENCH(BM_CvBlurAddWeighted7, {
@@ -140,9 +142,9 @@ KOR_BENCH(BM_CvLut8, {
 });
 
 // Each operation beside its closest OpenCV operation and beside a plain copy of the plane.
-#define KOR_RATIO_PAIR(op, ours, theirs, reference)                                                                   \
-    static ::kor::bench::RatioRegistration KOR_BENCH_CONCAT(korPairCv_, __LINE__)(op, ours, theirs, reference);      \
-    static ::kor::bench::RatioRegistration KOR_BENCH_CONCAT(korPairCopy_, __LINE__)(op, ours, "BM_CopyFullPlane",    \
+#define KOR_RATIO_PAIR(op, ours, theirs, reference)                                                                    \
+    static ::kor::bench::RatioRegistration KOR_BENCH_CONCAT(korPairCv_, __LINE__)(op, ours, theirs, reference);        \
+    static ::kor::bench::RatioRegistration KOR_BENCH_CONCAT(korPairCopy_, __LINE__)(op, ours, "BM_CopyFullPlane",      \
                                                                                     "memcpy")
 
 KOR_RATIO_PAIR("normal-stretch", "BM_NormalStretch", "BM_CvLut8", "cv::LUT(8-bit)");

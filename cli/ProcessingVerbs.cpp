@@ -25,11 +25,11 @@ Verb simple(std::string name, std::string help, void (*command)(Program&))
 
 Verb kernelVerb(std::string name, KernelId id)
 {
-    return {std::move(name), {}, "the " + std::string(kernel(id).history) + " kernel",
-            [id](Context& ctx, const Params&) {
-                kernelFilter(ctx.program, id);
-                return true;
-            }};
+    return {
+        std::move(name), {}, "the " + std::string(kernel(id).history) + " kernel", [id](Context& ctx, const Params&) {
+            kernelFilter(ctx.program, id);
+            return true;
+        }};
 }
 
 // The power of the power-law stretch: one decimal from 0.1 to 3.0, as the dialog steps it.
@@ -49,7 +49,9 @@ bool parsePower(Context& ctx, const std::string& text, double& power)
 
 void addProcessingVerbs(VerbTable& verbs)
 {
-    verbs.push_back({"normal-stretch", {"B", "W"}, "linear stretch, black point B 0-255, white point W 1-300",
+    verbs.push_back({"normal-stretch",
+                     {"B", "W"},
+                     "linear stretch, black point B 0-255, white point W 1-300",
                      [](Context& ctx, const Params& p) {
                          long black = 0, white = 0;
                          if (!parseInt(ctx, p[0], 0, 255, black) || !parseInt(ctx, p[1], 1, 300, white))
@@ -69,30 +71,34 @@ void addProcessingVerbs(VerbTable& verbs)
     verbs.push_back(simple("log-stretch", "logarithmic stretch", logStretch));
     verbs.push_back(simple("antilog-stretch", "antilogarithmic stretch", antilogStretch));
     verbs.push_back(simple("invert", "invert the image to a negative", invertImage));
-    verbs.push_back({"remove-background", {}, "remove the background below the level of the last repaint",
+    verbs.push_back({"remove-background",
+                     {},
+                     "remove the background below the level of the last repaint",
                      [](Context& ctx, const Params&) {
                          if (!removeBackground(ctx.program))
                              std::fprintf(ctx.err, "remove-background: background level %d is below 3, nothing done\n",
                                           ctx.program.workspace.lastPaintBackgroundLevel);
                          return true;
                      }});
-    verbs.push_back({"non-linear-stretch", {"P"}, "rational stretch for nebulae, power P 1-50",
-                     [](Context& ctx, const Params& p) {
-                         long power = 0;
-                         if (!parseInt(ctx, p[0], 1, 50, power))
-                             return false;
-                         nonLinearStretch(ctx.program, int(power));
-                         return true;
-                     }});
-    verbs.push_back({"unsharp-mask", {"R", "K"}, "unsharp mask, radius R 1-7, power K 1-7",
-                     [](Context& ctx, const Params& p) {
-                         long radius = 0, power = 0;
-                         if (!parseInt(ctx, p[0], 1, 7, radius) || !parseInt(ctx, p[1], 1, 7, power))
-                             return false;
-                         UnsharpMask(ctx.program, int(radius), int(power), true);
-                         return true;
-                     }});
-    verbs.push_back({"median", {"R", "Q"}, "conditional median, radius R 1-3, power Q in tenths 1-10",
+    verbs.push_back(
+        {"non-linear-stretch", {"P"}, "rational stretch for nebulae, power P 1-50", [](Context& ctx, const Params& p) {
+             long power = 0;
+             if (!parseInt(ctx, p[0], 1, 50, power))
+                 return false;
+             nonLinearStretch(ctx.program, int(power));
+             return true;
+         }});
+    verbs.push_back(
+        {"unsharp-mask", {"R", "K"}, "unsharp mask, radius R 1-7, power K 1-7", [](Context& ctx, const Params& p) {
+             long radius = 0, power = 0;
+             if (!parseInt(ctx, p[0], 1, 7, radius) || !parseInt(ctx, p[1], 1, 7, power))
+                 return false;
+             UnsharpMask(ctx.program, int(radius), int(power), true);
+             return true;
+         }});
+    verbs.push_back({"median",
+                     {"R", "Q"},
+                     "conditional median, radius R 1-3, power Q in tenths 1-10",
                      [](Context& ctx, const Params& p) {
                          long radius = 0, power = 0;
                          if (!parseInt(ctx, p[0], 1, 3, radius) || !parseInt(ctx, p[1], 1, 10, power))
@@ -109,7 +115,8 @@ void addProcessingVerbs(VerbTable& verbs)
     verbs.push_back(simple("gradient", "remove a linear background gradient", GradientFilter));
     verbs.push_back(simple("mirror", "mirror the image left to right", MirrorImage));
     verbs.push_back(simple("flip", "flip the image top to bottom", FlipImage));
-    verbs.push_back({"mono-from-raw", {"N"},
+    verbs.push_back({"mono-from-raw",
+                     {"N"},
                      "single-filter image from a raw frame, matrix position N 1-4 (R, G, G, B)",
                      [](Context& ctx, const Params& p) {
                          long position = 0;

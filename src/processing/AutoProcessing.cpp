@@ -33,23 +33,18 @@ void setAutoStretchMode(AutoProcessingChoices& choices, AutoStretchMode mode)
 int autoStretchPower(const AutoProcessingChoices& choices)
 {
     switch (autoStretchMode(choices)) {
-    case AutoStretchMode::Weak:
-        return kWeakPower;
-    case AutoStretchMode::Strong:
-        return kStrongPower;
-    case AutoStretchMode::User:
-        return choices.userStretchPower;
-    case AutoStretchMode::None:
-        break;
+    case AutoStretchMode::Weak: return kWeakPower;
+    case AutoStretchMode::Strong: return kStrongPower;
+    case AutoStretchMode::User: return choices.userStretchPower;
+    case AutoStretchMode::None: break;
     }
     return 0;
 }
 
 bool validAutoProcessingNumbers(int userPower, int diameter, int power)
 {
-    return userPower >= kMinUserStretchPower && userPower <= kMaxUserStretchPower &&
-           diameter >= kMinUnsharpDiameter && diameter <= kMaxUnsharpDiameter && power >= kMinUnsharpPower &&
-           power <= kMaxUnsharpPower;
+    return userPower >= kMinUserStretchPower && userPower <= kMaxUserStretchPower && diameter >= kMinUnsharpDiameter &&
+           diameter <= kMaxUnsharpDiameter && power >= kMinUnsharpPower && power <= kMaxUnsharpPower;
 }
 
 void RunAutoProcessing(Program& program)

@@ -78,18 +78,10 @@ void TAutoProcessingDialog::showChoices()
 {
     const AutoProcessingChoices choices = m_program.settings.autoProcessing;
     switch (autoStretchMode(choices)) {
-    case AutoStretchMode::None:
-        noStretch->setChecked(true);
-        break;
-    case AutoStretchMode::Weak:
-        weakStretch->setChecked(true);
-        break;
-    case AutoStretchMode::Strong:
-        strongStretch->setChecked(true);
-        break;
-    case AutoStretchMode::User:
-        userStretch->setChecked(true);
-        break;
+    case AutoStretchMode::None: noStretch->setChecked(true); break;
+    case AutoStretchMode::Weak: weakStretch->setChecked(true); break;
+    case AutoStretchMode::Strong: strongStretch->setChecked(true); break;
+    case AutoStretchMode::User: userStretch->setChecked(true); break;
     }
     removeBackground->setChecked(isSet(choices.removeBackground));
     highPass->setChecked(isSet(choices.highPassLowPower));

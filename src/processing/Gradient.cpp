@@ -37,10 +37,9 @@ void GradientFilter(Program& program)
 {
     Workspace& ws = program.workspace;
     ws.SaveUndo();
-    const std::array<int, 4> levels{boxLevel(ws, kTopRow, kLeftColumn, false),
-                                    boxLevel(ws, kTopRow, kRightColumn, false),
-                                    boxLevel(ws, kBottomRow, kLeftColumn, true),
-                                    boxLevel(ws, kBottomRow, kRightColumn, true)};
+    const std::array<int, 4> levels{
+        boxLevel(ws, kTopRow, kLeftColumn, false), boxLevel(ws, kTopRow, kRightColumn, false),
+        boxLevel(ws, kBottomRow, kLeftColumn, true), boxLevel(ws, kBottomRow, kRightColumn, true)};
     const int lowest = *std::min_element(levels.begin(), levels.end());
     const double a = (levels[0] - lowest) * 16.0, b = (levels[1] - lowest) * 16.0;
     const double c = (levels[2] - lowest) * 16.0, d = (levels[3] - lowest) * 16.0;

@@ -3,8 +3,8 @@
 #pragma GCC optimize("O3")
 
 #include "processing/FilterPass.h"
-#include "processing/HotLoops.h"
 #include "processing/Filters.h"
+#include "processing/HotLoops.h"
 #include "program/Program.h"
 
 #include <cstddef>
@@ -15,15 +15,14 @@ namespace kor {
 namespace {
 
 constexpr std::array<int, 25> kLowPass{1, 2, 1, 2, 4, 2, 1, 2, 1};
-constexpr std::array<int, 25> kGaussian{0, 1, 2,  1, 0, 1, 4, 8, 4, 1, 2, 8, 16,
-                                        8, 2, 1, 4, 8, 4, 1, 0, 1, 2, 1, 0};
+constexpr std::array<int, 25> kGaussian{0, 1, 2, 1, 0, 1, 4, 8, 4, 1, 2, 8, 16, 8, 2, 1, 4, 8, 4, 1, 0, 1, 2, 1, 0};
 constexpr std::array<int, 25> kHighPassLow{0, -1, 0, -1, 5, -1, 0, -1, 0};
 constexpr std::array<int, 25> kHighPassHigh{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 25,
                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-constexpr std::array<int, 25> kSmootherSharper{0,  -1, -1, -1, 0, -1, 1, 1,  1,  -1, -1, 1, 5,
-                                               1,  -1, -1, 1,  1, 1,  -1, 0, -1, -1, -1, 0};
+constexpr std::array<int, 25> kSmootherSharper{0, -1, -1, -1, 0, -1, 1,  1, 1,  -1, -1, 1, 5,
+                                               1, -1, -1, 1,  1, 1,  -1, 0, -1, -1, -1, 0};
 constexpr std::array<int, 25> kBasRelief{0, 0, -1, 0, 0, 0, -1, -1, -1, 0, -1, -1, 1,
-                                         1, 1, 0, 1,  1, 1, 0, 0,  0,  1, 0, 0};
+                                         1, 1, 0,  1, 1, 1, 0,  0,  0,  1, 0,  0};
 
 const std::array<Kernel, 6> kKernels{{
     {1, kLowPass, 16, "Lowpass Smoother Filter"},
@@ -38,8 +37,7 @@ const std::array<Kernel, 6> kKernels{{
 // through single precision: sums stay below 2^24, so the float quotient is
 // exact enough that truncating it gives the integer quotient (the fraction
 // part is at least 1/divisor, far above the rounding error), and it vectorises.
-template <int Divisor>
-inline int divideTowardZero(int sum)
+template <int Divisor> inline int divideTowardZero(int sum)
 {
     if constexpr (Divisor == 1)
         return sum;
@@ -74,10 +72,10 @@ template <int Radius, std::array<int, 25> Weights, int Divisor>
 
 using RowFn = void (*)(const std::uint16_t*, std::ptrdiff_t, std::uint16_t*, int, int);
 
-#define KOR_KERNEL_ROW(name, radius, weights, divisor)                                                                \
-    KOR_HOT_LOOP void name(const std::uint16_t* centre, std::ptrdiff_t stride, std::uint16_t* out, int x0, int x1)   \
-    {                                                                                                                 \
-        convolveRow<radius, weights, divisor>(centre, stride, out, x0, x1);                                           \
+#define KOR_KERNEL_ROW(name, radius, weights, divisor)                                                                 \
+    KOR_HOT_LOOP void name(const std::uint16_t* centre, std::ptrdiff_t stride, std::uint16_t* out, int x0, int x1)     \
+    {                                                                                                                  \
+        convolveRow<radius, weights, divisor>(centre, stride, out, x0, x1);                                            \
     }
 KOR_KERNEL_ROW(lowPassRow, 1, kLowPass, 16)
 KOR_KERNEL_ROW(gaussianRow, 2, kGaussian, 80)
@@ -90,18 +88,12 @@ KOR_KERNEL_ROW(basReliefRow, 2, kBasRelief, 1)
 RowFn rowFunction(KernelId id)
 {
     switch (id) {
-    case KernelId::LowPass:
-        return lowPassRow;
-    case KernelId::Gaussian:
-        return gaussianRow;
-    case KernelId::HighPassLowPower:
-        return highPassLowRow;
-    case KernelId::HighPassHighPower:
-        return highPassHighRow;
-    case KernelId::SmootherSharper:
-        return smootherSharperRow;
-    case KernelId::BasRelief:
-        return basReliefRow;
+    case KernelId::LowPass: return lowPassRow;
+    case KernelId::Gaussian: return gaussianRow;
+    case KernelId::HighPassLowPower: return highPassLowRow;
+    case KernelId::HighPassHighPower: return highPassHighRow;
+    case KernelId::SmootherSharper: return smootherSharperRow;
+    case KernelId::BasRelief: return basReliefRow;
     }
     return nullptr;
 }

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -24,8 +24,7 @@ namespace {
 constexpr int kLowSearchStart = 65000;
 
 // A sorting network's comparators, each putting the smaller value on its first wire.
-template <int N>
-struct Network {
+template <int N> struct Network {
     static constexpr int kMaxComparators = 512;
     std::array<std::pair<int, int>, kMaxComparators> comparators{};
     int count = 0;
@@ -34,8 +33,7 @@ struct Network {
 // Batcher's merge-exchange sorting network for n wires (any n), ascending,
 // pruned to the comparators that decide the smallest, the middle and the
 // largest wire: the three values the conditional median needs.
-template <int N>
-constexpr Network<N> windowNetwork()
+template <int N> constexpr Network<N> windowNetwork()
 {
     Network<N> all;
     int t = 0;
@@ -84,8 +82,8 @@ constexpr Network<N> windowNetwork()
 // of the three minima, median of the middles, smallest of the maxima).
 using Pixels = const std::uint16_t* __restrict;
 
-KOR_HOT_LOOP void sortColumns(Pixels a, Pixels b, Pixels c, std::uint16_t* __restrict lo,
-                              std::uint16_t* __restrict mid, std::uint16_t* __restrict hi, int width)
+KOR_HOT_LOOP void sortColumns(Pixels a, Pixels b, Pixels c, std::uint16_t* __restrict lo, std::uint16_t* __restrict mid,
+                              std::uint16_t* __restrict hi, int width)
 {
     for (int x = 0; x < width; ++x) {
         const std::uint16_t l1 = std::min(a[x], b[x]), h1 = std::max(a[x], b[x]);
@@ -130,8 +128,7 @@ constexpr int kLanes = 16;
 using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
 using WideLanes = std::uint32_t __attribute__((vector_size(4 * kLanes)));
 
-template <int N>
-inline constexpr Network<N> kWindowNetwork = windowNetwork<N>();
+template <int N> inline constexpr Network<N> kWindowNetwork = windowNetwork<N>();
 
 [[gnu::always_inline]] inline void compareExchange(Lanes& a, Lanes& b)
 {
@@ -140,15 +137,14 @@ inline constexpr Network<N> kWindowNetwork = windowNetwork<N>();
     a = lo;
 }
 
-template <int N, std::size_t... I>
-[[gnu::always_inline]] inline void runNetwork(Lanes* v, std::index_sequence<I...>)
+template <int N, std::size_t... I> [[gnu::always_inline]] inline void runNetwork(Lanes* v, std::index_sequence<I...>)
 {
     (compareExchange(v[kWindowNetwork<N>.comparators[I].first], v[kWindowNetwork<N>.comparators[I].second]), ...);
 }
 
 template <int Radius>
-[[gnu::always_inline]] inline void medianBlock(const std::uint16_t* centre, std::ptrdiff_t width,
-                                               std::uint16_t* out, int q)
+[[gnu::always_inline]] inline void medianBlock(const std::uint16_t* centre, std::ptrdiff_t width, std::uint16_t* out,
+                                               int q)
 {
     constexpr int side = 2 * Radius + 1;
     constexpr int n = side * side;
@@ -197,13 +193,13 @@ void MedianFilter(Program& program, int radius, int powerTenths)
 
     runFilterPass(program, "MEDIAN FILTER PROGRESS", first, ws.ImageHeight - radius,
                   [&](const std::uint16_t* source, std::uint16_t* result, int y0, int y1) {
-        if (radius == 1)
-            medianRowsRadius1(source, result, width, y0, y1, q);
-        else if (radius == 2)
-            medianRowsNetwork<2>(source, result, width, y0, y1, q);
-        else
-            medianRowsNetwork<3>(source, result, width, y0, y1, q);
-    });
+                      if (radius == 1)
+                          medianRowsRadius1(source, result, width, y0, y1, q);
+                      else if (radius == 2)
+                          medianRowsNetwork<2>(source, result, width, y0, y1, q);
+                      else
+                          medianRowsNetwork<3>(source, result, width, y0, y1, q);
+                  });
     char text[40];
     std::snprintf(text, sizeof text, "Median Filter : rad %d ,power %1.1f", radius, q / 10.0);
     ws.AppendHistory(text);

@@ -28,8 +28,7 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-template <typename Command>
-void withWaitCursor(Command command)
+template <typename Command> void withWaitCursor(Command command)
 {
     WaitCursor wait;
     command();

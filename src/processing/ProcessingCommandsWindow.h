@@ -36,7 +36,7 @@ void gradientFilterCommand(Program& program, QWidget* parent);    // gradient fi
 void mirrorImageCommand(Program& program, QWidget* parent); // "&Mirror Image"
 void flipImageCommand(Program& program, QWidget* parent);   // "Flip Image"
 
-void monoFromRawCommand(Program& program, QWidget* parent);          // "Create Mono Image from Raw"
+void monoFromRawCommand(Program& program, QWidget* parent);           // "Create Mono Image from Raw"
 void autoProcessingChoicesCommand(Program& program, QWidget* parent); // "Set Auto &Processing"
 
 } // namespace kor

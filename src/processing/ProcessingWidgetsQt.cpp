@@ -42,8 +42,8 @@ void ScrollValue::setValue(int value)
     m_box->setText(m_format(m_bar->value()));
 }
 
-QDialogButtonBox* addDialogButtons(QDialog* dialog, Program& program, const QString& helpTitle,
-                                   const QString& helpText, const QString& acceptCaption)
+QDialogButtonBox* addDialogButtons(QDialog* dialog, Program& program, const QString& helpTitle, const QString& helpText,
+                                   const QString& acceptCaption)
 {
     auto* buttons = new QDialogButtonBox(dialog);
     QPushButton* ok = acceptCaption.isEmpty() ? buttons->addButton(QDialogButtonBox::Ok)

@@ -38,7 +38,7 @@ private:
 
 // OK (or another accepting caption), Cancel and Help; Help shows `helpText`
 // in a box titled `helpTitle` through the program's message sink.
-QDialogButtonBox* addDialogButtons(QDialog* dialog, Program& program, const QString& helpTitle,
-                                   const QString& helpText, const QString& acceptCaption = {});
+QDialogButtonBox* addDialogButtons(QDialog* dialog, Program& program, const QString& helpTitle, const QString& helpText,
+                                   const QString& acceptCaption = {});
 
 } // namespace kor

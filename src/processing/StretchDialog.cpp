@@ -130,8 +130,8 @@ void TNormalStretchDialog::setWhiteFromBox()
 }
 
 TPowerLawDialog::TPowerLawDialog(Program& program, QWidget* parent)
-    : QDialog(parent),
-      m_power(new ScrollValue("Power", 1, 30, 10, this, [](int tenths) { return QString::asprintf("%1.1f", tenths / 10.0); }))
+    : QDialog(parent), m_power(new ScrollValue("Power", 1, 30, 10, this,
+                                               [](int tenths) { return QString::asprintf("%1.1f", tenths / 10.0); }))
 {
     setWindowTitle("Power Law Stretch");
     auto* layout = new QVBoxLayout(this);

@@ -27,8 +27,7 @@ std::uint16_t* table(Workspace& ws)
     return ws.StretchTable.data();
 }
 
-template <typename Curve>
-void fillTable(Workspace& ws, Curve curve)
+template <typename Curve> void fillTable(Workspace& ws, Curve curve)
 {
     std::uint16_t* t = table(ws);
     for (int k = 0; k < kTableEntries; ++k)
@@ -109,9 +108,7 @@ bool BuildRemoveBackgroundTable(Workspace& ws, int level)
     level = std::min(level, 255); // a high byte; guards the factor's divisor
     const int black = 128 * level - 256;
     const double factor = 255.0 / (257 - level);
-    fillTable(ws, [black, factor](int k) {
-        return k < black ? 0LL : static_cast<long long>((k - black) * factor);
-    });
+    fillTable(ws, [black, factor](int k) { return k < black ? 0LL : static_cast<long long>((k - black) * factor); });
     ws.AppendHistory("Background Removed : min " + std::to_string(black / 64));
     return true;
 }
@@ -131,8 +128,8 @@ bool normalStretch(Program& program, int black, int white)
         const auto value = static_cast<long long>((k - blackPoint) * factor);
         return (value & 0x8000) ? kTableMax : value;
     });
-    applyAndRecord(program, "Normal Stretch : max " + std::to_string(whitePoint / 64) + " , min : " +
-                                std::to_string(blackPoint / 64));
+    applyAndRecord(program, "Normal Stretch : max " + std::to_string(whitePoint / 64) +
+                                " , min : " + std::to_string(blackPoint / 64));
     return true;
 }
 

@@ -51,29 +51,30 @@ void UnsharpMask(Program& program, int radius, int power, bool redisplay)
 
     runFilterPass(program, "UNSHARP MASK PROGRESS", first, ws.ImageHeight - radius,
                   [&](const std::uint16_t* source, std::uint16_t* result, int y0, int y1) {
-        // Column sums over the window's rows, slid down one row at a time;
-        // window sums slid along the row. Both stay below 2^24.
-        std::vector<int> columnSums(width, 0);
-        std::vector<int> windowSums(width, 0);
-        const auto row = [&](int y) { return source + std::size_t(y) * width; };
-        for (int dy = -radius; dy <= radius; ++dy) {
-            const std::uint16_t* src = row(y0 + dy);
-            for (int x = 0; x < width; ++x)
-                columnSums[x] += src[x];
-        }
-        for (int y = y0; y < y1; ++y) {
-            if (y > y0)
-                slideColumnSums(columnSums.data(), row(y + radius), row(y - radius - 1), width);
-            int sum = 0;
-            for (int x = 0; x < side; ++x)
-                sum += columnSums[x];
-            for (int x = radius; x < xEnd; ++x) {
-                windowSums[x] = sum;
-                sum += columnSums[x + radius + 1] - columnSums[x - radius];
-            }
-            sharpenRow(row(y), windowSums.data(), result + std::size_t(y) * width, radius, xEnd, windowArea, power);
-        }
-    });
+                      // Column sums over the window's rows, slid down one row at a time;
+                      // window sums slid along the row. Both stay below 2^24.
+                      std::vector<int> columnSums(width, 0);
+                      std::vector<int> windowSums(width, 0);
+                      const auto row = [&](int y) { return source + std::size_t(y) * width; };
+                      for (int dy = -radius; dy <= radius; ++dy) {
+                          const std::uint16_t* src = row(y0 + dy);
+                          for (int x = 0; x < width; ++x)
+                              columnSums[x] += src[x];
+                      }
+                      for (int y = y0; y < y1; ++y) {
+                          if (y > y0)
+                              slideColumnSums(columnSums.data(), row(y + radius), row(y - radius - 1), width);
+                          int sum = 0;
+                          for (int x = 0; x < side; ++x)
+                              sum += columnSums[x];
+                          for (int x = radius; x < xEnd; ++x) {
+                              windowSums[x] = sum;
+                              sum += columnSums[x + radius + 1] - columnSums[x - radius];
+                          }
+                          sharpenRow(row(y), windowSums.data(), result + std::size_t(y) * width, radius, xEnd,
+                                     windowArea, power);
+                      }
+                  });
     ws.AppendHistory("Unsharp Mask : rad " + std::to_string(radius) + " ,power " + std::to_string(power));
     if (redisplay)
         program.Redisplay();

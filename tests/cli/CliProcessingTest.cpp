@@ -34,8 +34,8 @@ CliResult runPipeline(const std::vector<std::string>& args)
 
 TEST(CliProcessing, PipelineRecordsEachStepAndUndoes)
 {
-    const CliResult r = runPipeline({"invert", "power-stretch", "0.5", "normal-stretch", "10", "200", "median", "1", "6",
-                       "mirror", "gaussian", "unsharp-mask", "3", "2", "undo", "history"});
+    const CliResult r = runPipeline({"invert", "power-stretch", "0.5", "normal-stretch", "10", "200", "median", "1",
+                                     "6", "mirror", "gaussian", "unsharp-mask", "3", "2", "undo", "history"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Invert Image to Negative\nPower Stretch :  0.5\nNormal Stretch : max 400 , min : 20\n"
                      "Median Filter : rad 1 ,power 0.6\nGaussian Filter\n");
@@ -46,11 +46,11 @@ TEST(CliProcessing, PipelineRecordsEachStepAndUndoes)
 TEST(CliProcessing, BadParametersAndRefusalsStopThePipeline)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{{"median", "4", "6", "history"},
-                                                                   {"power-stretch", "3.5"},
-                                                                   {"power-stretch", "x"},
-                                                                   {"unsharp-mask", "0", "1"},
-                                                                   {"non-linear-stretch", "51"},
-                                                                   {"mono-from-raw", "5"}}) {
+                                                                  {"power-stretch", "3.5"},
+                                                                  {"power-stretch", "x"},
+                                                                  {"unsharp-mask", "0", "1"},
+                                                                  {"non-linear-stretch", "51"},
+                                                                  {"mono-from-raw", "5"}}) {
         const CliResult r = runPipeline(args);
         EXPECT_EQ(r.status, 1) << args[0];
         EXPECT_TRUE(r.out.empty());
@@ -62,9 +62,9 @@ TEST(CliProcessing, BadParametersAndRefusalsStopThePipeline)
 
 TEST(CliProcessing, EveryVerbRuns)
 {
-    const CliResult r = runPipeline({"sine-stretch", "log-stretch", "antilog-stretch", "remove-background", "non-linear-stretch",
-                       "25", "low-pass", "high-pass-low", "high-pass-high", "smoother-sharper", "bas-relief",
-                       "gradient", "flip", "auto-process", "history"});
+    const CliResult r = runPipeline({"sine-stretch", "log-stretch", "antilog-stretch", "remove-background",
+                                     "non-linear-stretch", "25", "low-pass", "high-pass-low", "high-pass-high",
+                                     "smoother-sharper", "bas-relief", "gradient", "flip", "auto-process", "history"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("nothing done"), std::string::npos); // no repaint has measured a background
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);

@@ -1,6 +1,6 @@
 #include "processing/AutoProcessing.h"
-#include "processing/ProcessingFixtures.h"
 #include "processing/Filters.h"
+#include "processing/ProcessingFixtures.h"
 #include "processing/Stretches.h"
 #include "support/TestProgram.h"
 
@@ -60,9 +60,9 @@ TEST(AutoProcessing, TheChainMatchesTheStepsRunOneByOne)
     UnsharpMask(steps.t.program, 3, 1, false);
 
     EXPECT_EQ(test::snapshot(chain.ws), test::snapshot(steps.ws));
-    EXPECT_EQ(chain.history(), (std::vector<std::string>{"Background Removed : min 76",
-                                                         "Non-Linear Stretch : power 18", "High Pass Low Power Filter",
-                                                         "Unsharp Mask : rad 3 ,power 1"}));
+    EXPECT_EQ(chain.history(),
+              (std::vector<std::string>{"Background Removed : min 76", "Non-Linear Stretch : power 18",
+                                        "High Pass Low Power Filter", "Unsharp Mask : rad 3 ,power 1"}));
     EXPECT_EQ(chain.redisplays, 1);
     // Each step took its own snapshot: undo takes back only the unsharp mask.
     const auto afterKernel = [&] {

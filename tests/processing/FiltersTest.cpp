@@ -142,8 +142,8 @@ TEST(Kernels, ClampingAtTheTop)
 
 TEST(UnsharpMask, MatchesThePlainWindowMean)
 {
-    for (auto [r, k, labelled] : {std::tuple{1, 1, false}, std::tuple{3, 1, false}, std::tuple{3, 7, true},
-                                  std::tuple{7, 4, false}}) {
+    for (auto [r, k, labelled] :
+         {std::tuple{1, 1, false}, std::tuple{3, 1, false}, std::tuple{3, 7, true}, std::tuple{7, 4, false}}) {
         SCOPED_TRACE(testing::Message() << "r " << r << " k " << k);
         TestBench b(true, 20 + r, labelled);
         const auto expected = referenceUnsharp(b.ws, r, k, r + (labelled ? kLabelBandRows : 0));
@@ -215,8 +215,8 @@ std::vector<std::uint16_t> referenceGradient(const Workspace& ws)
     std::vector<std::uint16_t> out = test::snapshot(ws);
     for (int y = ws.hasLabelBand() ? 10 : 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const double g = double(h - y) * (w - x) / n * a + double(h - y) * x / n * b +
-                             double(w - x) * y / n * c + double(x) * y / n * d;
+            const double g = double(h - y) * (w - x) / n * a + double(h - y) * x / n * b + double(w - x) * y / n * c +
+                             double(x) * y / n * d;
             std::uint16_t& v = out[std::size_t(y) * w + x];
             v = v > g ? std::uint16_t(v - int(g)) : 0;
         }

@@ -1,6 +1,6 @@
 #include "processing/MonoFromRaw.h"
-#include "processing/ProcessingFixtures.h"
 #include "messages/Messages.h"
+#include "processing/ProcessingFixtures.h"
 #include "support/TestProgram.h"
 
 #include <gtest/gtest.h>

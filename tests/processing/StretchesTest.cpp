@@ -43,21 +43,22 @@ TEST(Stretches, EachCommandMapsThroughItsCurveAndRecordsItsHistory)
         const char* history;
     };
     const std::vector<Case> cases{
-        {"normal default", [](Program& p) { normalStretch(p, 0, 255); },
-         [](int k) { return k >= 32640 ? 32767 : k; }, "Normal Stretch : max 510 , min : 0"},
+        {"normal default", [](Program& p) { normalStretch(p, 0, 255); }, [](int k) { return k >= 32640 ? 32767 : k; },
+         "Normal Stretch : max 510 , min : 0"},
         {"normal 20-200", [](Program& p) { normalStretch(p, 20, 200); },
-         [](int k) { return k < 2560 ? 0 : k >= 25600 ? 32767 : int((k - 2560) * (255.0 / 180)); },
+         [](int k) { return k < 2560     ? 0
+                            : k >= 25600 ? 32767
+                                         : int((k - 2560) * (255.0 / 180)); },
          "Normal Stretch : max 400 , min : 40"},
-        {"normal white 300", [](Program& p) { normalStretch(p, 0, 300); },
-         [](int k) { return int(k * (255.0 / 300)); }, "Normal Stretch : max 600 , min : 0"},
+        {"normal white 300", [](Program& p) { normalStretch(p, 0, 300); }, [](int k) { return int(k * (255.0 / 300)); },
+         "Normal Stretch : max 600 , min : 0"},
         {"power 2.0", [](Program& p) { powerStretch(p, 2.0); },
-         [](int k) { return std::min(32767, int(std::pow(k, 2.0) / std::pow(32768.0, 1.0))); },
-         "Power Stretch :  2.0"},
+         [](int k) { return std::min(32767, int(std::pow(k, 2.0) / std::pow(32768.0, 1.0))); }, "Power Stretch :  2.0"},
         {"power 0.3", [](Program& p) { powerStretch(p, 0.3); },
          [](int k) { return std::min(32767, int(std::pow(k, 0.3) / std::pow(32768.0, 0.3 - 1))); },
          "Power Stretch :  0.3"},
-        {"sine", sineStretch,
-         [](int k) { return int((std::sin((k - 16384) * 0.00009585889570552147) + 1) * 16383); }, "Sine Stretch"},
+        {"sine", sineStretch, [](int k) { return int((std::sin((k - 16384) * 0.00009585889570552147) + 1) * 16383); },
+         "Sine Stretch"},
         {"log", logStretch, [](int k) { return int(std::log(k + 1) * 3151); }, "Log Stretch"},
         {"antilog", antilogStretch,
          [](int k) { return std::min(32767, int(std::pow(2.71828, k * 0.00031735956839098697) - 1)); },
@@ -130,8 +131,7 @@ TEST(Stretches, RemoveBackgroundUsesTheLevelOfTheLastRepaint)
         EXPECT_TRUE(removeBackground(b.t.program));
         const int black = 128 * level - 256;
         const double f = 255.0 / (257 - level);
-        expectMappedThrough([&](int k) { return k < black ? 0 : std::min(32767, int((k - black) * f)); }, before,
-                            b.ws);
+        expectMappedThrough([&](int k) { return k < black ? 0 : std::min(32767, int((k - black) * f)); }, before, b.ws);
         EXPECT_EQ(b.ws.HistoryLines[0], "Background Removed : min " + std::to_string(black / 64));
     }
 }
