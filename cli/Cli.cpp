@@ -48,6 +48,7 @@ VerbTable allVerbs()
     addWorkspaceVerbs(verbs);
     addDisplayVerbs(verbs);
     addCameraVerbs(verbs);
+    addProcessingVerbs(verbs);
     return verbs;
 }
 

@@ -73,6 +73,9 @@ public:
 
     // The current image's file name, shown in the frame caption; empty for "(Untitled)".
     std::string fileName;
+    // The colour-matrix position (1-4) last chosen for "Create Mono Image from
+    // Raw"; kept for the run only.
+    int monoFromRawPosition = 1;
 
 private:
     std::function<void()> m_redisplay;

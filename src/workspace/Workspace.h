@@ -97,6 +97,10 @@ public:
     bool DisplayStretch = false;
     bool PickingMode = false;
 
+    // Background level (0-255, high byte) found by the display at the end of its
+    // last repaint; "Remove Background" works from it.
+    int lastPaintBackgroundLevel = 0;
+
     // Sets every geometry value from BinnedMode (and the display size from BinDisplay).
     void SetGeometry();
 
