@@ -96,6 +96,7 @@ bool Display::redisplay(Program& program)
         }
     }
     m_interiorLevel = BackgroundLevelByInterior(ws);
+    ws.lastPaintBackgroundLevel = m_interiorLevel; // what "Remove Background" works from
     return shown;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "display/ProgressDialog.h"
 #include "messages/MessageSinkQt.h"
 #include "messages/Messages.h"
 #include "platform/EventPumpQt.h"
@@ -24,7 +25,7 @@ int runApplication(int argc, char** argv)
     QtMessageSink messages;
     SteadyClock clock;
     QtEventPump events;
-    NullProgressReporter progress;
+    TProgressDialog progress;
     Program program(Paths::fromEnvironment(), {messages, clock, events, progress});
     bool openDefaults = false;
     for (int i = 1; i < argc; ++i) {

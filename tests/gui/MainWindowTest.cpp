@@ -38,8 +38,16 @@ struct Shell {
     }
 };
 
-// The commands this window binds itself; every other command stays greyed until its subsystem binds it.
-const std::set<CommandId> kShellBound = {C::SetProgramDefaults,
+// The commands that are bound (the window's own and those of the subsystems
+// built so far); every other command stays greyed until its subsystem binds it.
+const std::set<CommandId> kShellBound = {C::NormalStretch, C::PowerLawStretch, C::SineLawStretch,
+                                         C::LogarithmicStretch, C::AntilogarithmicStretch, C::InvertImage,
+                                         C::RemoveBackground, C::NonLinearStretch, C::UnsharpMask,
+                                         C::MedianFilter, C::WeightedMeanSmoother, C::GaussianSmoother,
+                                         C::HighPassLowPower, C::HighPassHighPower, C::SmootherSharperFilter,
+                                         C::BasRelief, C::GradientFilter, C::MirrorImage, C::FlipImage,
+                                         C::MonoFromRaw, C::SetAutoProcessing,
+                                         C::SetProgramDefaults,
                                          C::ShowImageCentre,
                                          C::PrintSetup,
                                          C::Print,
