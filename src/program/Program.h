@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FileState.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
@@ -56,6 +57,10 @@ public:
     // The workspace is large (all planes at full-frame capacity), so it lives on the heap.
     std::unique_ptr<Workspace> workspacePtr = std::make_unique<Workspace>();
     Workspace& workspace = *workspacePtr;
+
+    // What the file commands remember for the run (calibration frames, replay
+    // counter, FITS values, hot pixel map).
+    FileState files;
 
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
