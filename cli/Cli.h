@@ -33,6 +33,7 @@ using VerbTable = std::vector<Verb>;
 // Each subsystem adds its verbs here.
 void addSettingsVerbs(VerbTable& verbs);
 void addWorkspaceVerbs(VerbTable& verbs);
+void addFilesVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 

@@ -108,7 +108,7 @@ bool SaveHotPixelMap(Program& program)
     return true;
 }
 
-void LoadHotPixelMap(Program& program, FileInput& in)
+bool LoadHotPixelMap(Program& program, FileInput& in)
 {
     char magic[kHotPixelMapMagicLength];
     std::int32_t count = 0;
@@ -116,17 +116,18 @@ void LoadHotPixelMap(Program& program, FileInput& in)
         !in.read(&count, 4) || count < 0 || count > kHotPixelListEntries ||
         std::size_t(count) * 4 > in.length() - kHotPixelMapHeaderBytes) {
         ShowMessage(program.messages, kMsgNotValidKorOrFits);
-        return;
+        return false;
     }
     std::vector<std::uint8_t> entries(std::size_t(count) * 4);
     if (!in.read(entries.data(), entries.size())) {
         ShowMessage(program.messages, kMsgNotValidKorOrFits);
-        return;
+        return false;
     }
     std::memcpy(program.workspace.HotPixelList.data(), entries.data(), entries.size());
     program.files.hotPixels.count = count;
     program.files.hotPixels.loaded = true;
     ShowMessage(program.messages, kMsgOwnText, "Hot Pixel Map Loaded");
+    return true;
 }
 
 MapNameChange ChangeHotPixelMapName(Program& program, const std::string& text)

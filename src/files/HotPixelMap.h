@@ -44,7 +44,7 @@ bool SaveHotPixelMap(Program& program);
 
 // Reads a map file that "Open" did not recognise as an image. A file with a
 // count that is negative, beyond the list or beyond the file changes nothing.
-void LoadHotPixelMap(Program& program, FileInput& in);
+bool LoadHotPixelMap(Program& program, FileInput& in);
 
 enum class MapNameChange { Unchanged, Changed, Refused };
 // "Change" in the dialog: takes a new map name (cut at 40 characters); empty

@@ -174,7 +174,7 @@ void rememberChoice(FileState& files, const std::filesystem::path& chosen)
     files.lastDirectory = chosen.parent_path().string();
 }
 
-void LoadRawFile(Program& program, const std::filesystem::path& path)
+LoadResult LoadRawFile(Program& program, const std::filesystem::path& path)
 {
     Workspace& ws = program.workspace;
     program.files.currentFileName = path.string();
@@ -184,23 +184,24 @@ void LoadRawFile(Program& program, const std::filesystem::path& path)
         if (!in.isOpen()) {
             ShowMessage(program.messages, kMsgKorOpenFailed);
             program.Redisplay();
-            return;
+            return LoadResult::Failed;
         }
         length = in.length();
         if (!isRawLength(length) && !isFitsLength(length)) {
-            if (length < kShortestMapCandidate)
+            if (length < kShortestMapCandidate) {
                 ShowMessage(program.messages, kMsgNotValidKorOrFits);
-            else
-                LoadHotPixelMap(program, in);
-            return;
+                return LoadResult::Failed;
+            }
+            return LoadHotPixelMap(program, in) ? LoadResult::HotPixelMap : LoadResult::Failed;
         }
         ResetFitsText(program);
         ws.ColourImage = false;
         if (isRawLength(length)) {
-            if (!readRawImage(in, ws))
+            const bool read = readRawImage(in, ws);
+            if (!read)
                 ShowMessage(program.messages, kMsgKorOpenFailed);
             program.Redisplay();
-            return;
+            return read ? LoadResult::Image : LoadResult::Failed;
         }
     }
     // A FITS file of this program.
@@ -208,15 +209,16 @@ void LoadRawFile(Program& program, const std::filesystem::path& path)
     ws.SetGeometry();
     if (result == FitsReadResult::ReadFailed) {
         ShowMessage(program.messages, kMsgFitsLoadFailed);
-        return;
+        return LoadResult::Failed;
     }
     if (result == FitsReadResult::NotOurs) {
         ShowMessage(program.messages, kMsgFitsNotOurs);
-        return;
+        return LoadResult::Failed;
     }
     if (const int number = autosavedNumber(path); number >= 0)
         program.files.ReplayCounter = number;
     program.Redisplay();
+    return LoadResult::Image;
 }
 
 bool SaveRawFile(Program& program, const std::filesystem::path& path)
@@ -314,15 +316,15 @@ SecondImageResult LoadSecondImage(Program& program, const std::filesystem::path&
     return SecondImageResult::Ok;
 }
 
-void LoadNextAutosavedFile(Program& program)
+LoadResult LoadNextAutosavedFile(Program& program)
 {
     FileState& files = program.files;
     if (files.ReplayCounter <= 0 || files.ReplayCounter >= autosaveCount(program)) {
         ShowMessage(program.messages, kMsgNoMoreAutosaved);
-        return;
+        return LoadResult::Failed;
     }
     ++files.ReplayCounter;
-    LoadRawFile(program, autosavedFilePath(program, files.ReplayCounter));
+    return LoadRawFile(program, autosavedFilePath(program, files.ReplayCounter));
 }
 
 bool DeleteImageFile(Program& program, const std::filesystem::path& path)

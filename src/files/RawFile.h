@@ -29,10 +29,12 @@ enum class SecondImageResult : int {
     Failed = 1, // the failure was reported
 };
 
+enum class LoadResult { Image, HotPixelMap, Failed };
+
 // "Open": loads a raw, FITS or hot pixel map file, telling them apart by length
 // and trailer, then redisplays unless the file was a hot pixel map or was
 // rejected. Failures are reported through the program's message sink.
-void LoadRawFile(Program& program, const std::filesystem::path& path);
+LoadResult LoadRawFile(Program& program, const std::filesystem::path& path);
 
 // "Save": the current image in the ordinary raw form. True when the file was written.
 bool SaveRawFile(Program& program, const std::filesystem::path& path);
@@ -46,7 +48,7 @@ bool SaveFlatFile(Program& program, const std::filesystem::path& path);
 SecondImageResult LoadSecondImage(Program& program, const std::filesystem::path& path, SecondImagePurpose purpose);
 
 // "Load next Autosaved File": the auto-saved FITS file after the last one loaded.
-void LoadNextAutosavedFile(Program& program);
+LoadResult LoadNextAutosavedFile(Program& program);
 
 // "Delete File...", after the user confirmed: removes the file. False (and
 // reported) when it could not be removed.
