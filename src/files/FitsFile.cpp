@@ -276,6 +276,11 @@ FitsWriteResult WriteFits(Program& program, const std::filesystem::path& path, c
             }
         }
     }
+    if (form == FitsForm::Mono16 && ws.BinnedMode) {
+        const std::vector<std::uint8_t> zeros(kFitsBinnedPaddedLength - kFitsBinnedLength, 0);
+        if (!out.write(zeros.data(), zeros.size()))
+            return FitsWriteResult::Failed;
+    }
     return out.commit() ? FitsWriteResult::Ok : FitsWriteResult::Failed;
 }
 
@@ -301,7 +306,7 @@ FitsReadResult ReadFits(Program& program, const std::filesystem::path& path, std
     const std::string_view width(card + 27, 3);
     if (width == "950") {
         h.binned = true;
-        h.colour = fileLength != kFitsBinnedLength;
+        h.colour = fileLength != kFitsBinnedLength && fileLength != kFitsBinnedPaddedLength;
     } else if (width == "900") {
         h.binned = false;
         h.colour = fileLength > 49000000;

@@ -200,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"fullShort", kRawFullLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"colourShort", kRawFullColourLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsBinnedShort", kFitsBinnedLength - 1, false, kMsgNotValidKorOrFits},
+                    BadFile{"fitsPaddedShort", kFitsBinnedPaddedLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsFullShort", kFitsFullLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsColourShort", kFitsFullColourLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"binnedRandom", kRawBinnedLength, true, 0},
@@ -207,6 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"fullRandom", kRawFullLength, true, 0},
                     BadFile{"colourRandom", kRawFullColourLength, true, 0},
                     BadFile{"fitsBinnedRandom", kFitsBinnedLength, true, kMsgFitsNotOurs},
+                    BadFile{"fitsPaddedRandom", kFitsBinnedPaddedLength, true, kMsgFitsNotOurs},
                     BadFile{"fitsFullRandom", kFitsFullLength, true, kMsgFitsNotOurs},
                     BadFile{"fitsColourRandom", kFitsFullColourLength, true, kMsgFitsNotOurs}),
     [](const auto& info) { return std::string(info.param.name); });
