@@ -74,24 +74,29 @@ void addFilesVerbs(VerbTable& verbs)
     verbs.push_back({"save", {"FILE"}, "save the image as a raw file", [](Context& ctx, const Params& p) {
                          return SaveRawFile(ctx.program, p[0]);
                      }});
-    verbs.push_back({"save-flat", {"FILE"}, "save a colour converted image as a flat file",
-                     [](Context& ctx, const Params& p) { return SaveFlatFile(ctx.program, p[0]); }});
+    verbs.push_back(
+        {"save-flat", {"FILE"}, "save a colour converted image as a flat file", [](Context& ctx, const Params& p) {
+             return SaveFlatFile(ctx.program, p[0]);
+         }});
     verbs.push_back({"save-fits", {"FILE"}, "save the image as a 16-bit FITS file", [](Context& ctx, const Params& p) {
                          prepareFitsSave(ctx.program, std::time(nullptr));
                          return SaveFitsFile(ctx.program, p[0]);
                      }});
-    verbs.push_back({"save-fits-8bit", {"FILE"}, "save the image as an 8-bit FITS file",
-                     [](Context& ctx, const Params& p) {
-                         prepareFitsSave(ctx.program, std::time(nullptr));
-                         ctx.program.files.fits.eightBit = true;
-                         const bool ok = SaveFitsFile(ctx.program, p[0]);
-                         ctx.program.files.fits.eightBit = false;
-                         return ok;
-                     }});
-    verbs.push_back({"save-tiff", {"FILE"}, "save as TIFF, 8 or 16-bit as the setting chooses",
-                     [](Context& ctx, const Params& p) { return SaveTiffFile(ctx.program, p[0]); }});
+    verbs.push_back(
+        {"save-fits-8bit", {"FILE"}, "save the image as an 8-bit FITS file", [](Context& ctx, const Params& p) {
+             prepareFitsSave(ctx.program, std::time(nullptr));
+             ctx.program.files.fits.eightBit = true;
+             const bool ok = SaveFitsFile(ctx.program, p[0]);
+             ctx.program.files.fits.eightBit = false;
+             return ok;
+         }});
+    verbs.push_back(
+        {"save-tiff", {"FILE"}, "save as TIFF, 8 or 16-bit as the setting chooses", [](Context& ctx, const Params& p) {
+             return SaveTiffFile(ctx.program, p[0]);
+         }});
     for (const bool sixteen : {false, true}) {
-        verbs.push_back({sixteen ? "save-tiff16" : "save-tiff8", {"FILE"},
+        verbs.push_back({sixteen ? "save-tiff16" : "save-tiff8",
+                         {"FILE"},
                          sixteen ? "save as a 16-bit TIFF" : "save as an 8-bit TIFF",
                          [sixteen](Context& ctx, const Params& p) {
                              Settings& s = ctx.program.settings;
@@ -102,18 +107,21 @@ void addFilesVerbs(VerbTable& verbs)
                              return ok;
                          }});
     }
-    verbs.push_back({"quick-save", {}, "save as the next IMG<n>.FIT in the auto-save directory",
-                     [](Context& ctx, const Params&) {
-                         if (!QuickSaveCommand(ctx.program))
-                             return false;
-                         std::fprintf(ctx.out, "%s\n", autosavedFilePath(ctx.program, autosaveCount(ctx.program)).c_str());
-                         return true;
-                     }});
-    verbs.push_back({"load-next-autosaved", {}, "load the auto-saved file after the last one loaded",
-                     [](Context& ctx, const Params&) {
-                         return LoadNextAutosavedFile(ctx.program) != LoadResult::Failed;
-                     }});
-    verbs.push_back({"hot-pixel-map", {"THRESHOLD"}, "find the hot pixels of a dark frame and save the map",
+    verbs.push_back(
+        {"quick-save", {}, "save as the next IMG<n>.FIT in the auto-save directory", [](Context& ctx, const Params&) {
+             if (!QuickSaveCommand(ctx.program))
+                 return false;
+             std::fprintf(ctx.out, "%s\n", autosavedFilePath(ctx.program, autosaveCount(ctx.program)).c_str());
+             return true;
+         }});
+    verbs.push_back(
+        {"load-next-autosaved",
+         {},
+         "load the auto-saved file after the last one loaded",
+         [](Context& ctx, const Params&) { return LoadNextAutosavedFile(ctx.program) != LoadResult::Failed; }});
+    verbs.push_back({"hot-pixel-map",
+                     {"THRESHOLD"},
+                     "find the hot pixels of a dark frame and save the map",
                      [](Context& ctx, const Params& p) {
                          long threshold = 0;
                          if (!parseInt(ctx, p[0], kHotPixelThresholdMin, kHotPixelThresholdMax, threshold))
@@ -123,7 +131,9 @@ void addFilesVerbs(VerbTable& verbs)
                          std::fprintf(ctx.out, "%d hot pixels\n", ctx.program.files.hotPixels.count);
                          return SaveHotPixelMap(ctx.program);
                      }});
-    verbs.push_back({"apply-hot-pixel-map", {}, "replace each mapped pixel by the mean of its neighbours",
+    verbs.push_back({"apply-hot-pixel-map",
+                     {},
+                     "replace each mapped pixel by the mean of its neighbours",
                      [](Context& ctx, const Params&) {
                          if (!ctx.program.files.hotPixels.loaded) {
                              ApplyHotPixelMap(ctx.program); // reports that no map is loaded
@@ -132,7 +142,9 @@ void addFilesVerbs(VerbTable& verbs)
                          ApplyHotPixelMap(ctx.program);
                          return true;
                      }});
-    verbs.push_back({"info", {}, "print the geometry, mode, colour flag, FITS texts, history and statistics",
+    verbs.push_back({"info",
+                     {},
+                     "print the geometry, mode, colour flag, FITS texts, history and statistics",
                      [](Context& ctx, const Params&) {
                          printInfo(ctx);
                          return true;
@@ -160,11 +172,13 @@ void addFilesVerbs(VerbTable& verbs)
         double FitsObservation::*observation;
         double Settings::*setting;
     };
-    for (const NumberOption& o : {NumberOption{"--exposure", "seconds", &FitsObservation::exposureSeconds, nullptr},
-                                  NumberOption{"--focal-length", "inches", nullptr, &Settings::fitsFocalLengthInches},
-                                  NumberOption{"--aperture", "square inches", nullptr,
-                                               &Settings::fitsApertureSquareInches}}) {
-        verbs.push_back({o.name, {"NUMBER"}, std::string("set the FITS ") + (o.name + 2) + " (" + o.help + ")",
+    for (const NumberOption& o :
+         {NumberOption{"--exposure", "seconds", &FitsObservation::exposureSeconds, nullptr},
+          NumberOption{"--focal-length", "inches", nullptr, &Settings::fitsFocalLengthInches},
+          NumberOption{"--aperture", "square inches", nullptr, &Settings::fitsApertureSquareInches}}) {
+        verbs.push_back({o.name,
+                         {"NUMBER"},
+                         std::string("set the FITS ") + (o.name + 2) + " (" + o.help + ")",
                          [o](Context& ctx, const Params& p) {
                              double v = 0;
                              if (!parseNumber(ctx, p[0], v))
@@ -176,7 +190,9 @@ void addFilesVerbs(VerbTable& verbs)
                              return true;
                          }});
     }
-    verbs.push_back({"--ut-offset", {"HOURS"}, "universal time = local time + HOURS (-11 to 11)",
+    verbs.push_back({"--ut-offset",
+                     {"HOURS"},
+                     "universal time = local time + HOURS (-11 to 11)",
                      [](Context& ctx, const Params& p) {
                          long hours = 0;
                          if (!parseInt(ctx, p[0], -kUtOffsetLimitHours, kUtOffsetLimitHours, hours))

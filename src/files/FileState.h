@@ -24,9 +24,9 @@ inline constexpr int kHotPixelThresholdMax = 65535;
 inline constexpr const char* kDefaultHotPixelMapName = "T53K_HPM";
 
 struct HotPixelMapState {
-    int count = 0;                           // valid entries of Workspace::HotPixelList
-    int threshold = kHotPixelThresholdMax;   // a pixel at least this value is hot
-    bool loaded = false;                     // a map was computed or loaded
+    int count = 0;                              // valid entries of Workspace::HotPixelList
+    int threshold = kHotPixelThresholdMax;      // a pixel at least this value is hot
+    bool loaded = false;                        // a map was computed or loaded
     std::string name = kDefaultHotPixelMapName; // the file is <AutosaveDir>/<name>.HPM
 };
 

@@ -26,7 +26,7 @@ constexpr std::size_t kStringPrefixLength = 11; // "OBJECT  = '"
 constexpr std::size_t kPieceLength = 68;        // text of one HISTORY or COMMENT piece card
 constexpr int kPieceCards = 4;
 constexpr std::size_t kLongTextReadLimit = 3 * kPieceLength + 51; // 255
-constexpr std::size_t kNumberColumn = 13; // numbers start in column 14
+constexpr std::size_t kNumberColumn = 13;                         // numbers start in column 14
 constexpr std::size_t kBzeroCompareLength = 29;
 constexpr const char* kUnsignedBzero = "BZERO   =   +0.0000000000E+00";
 constexpr int kMaxAutosaveNumber = 65529;
@@ -371,10 +371,10 @@ FitsReadResult ReadFits(Program& program, const std::filesystem::path& path, std
         double fallback;
     };
     double saturate = 0;
-    for (const NumberCard& n : {NumberCard{&h.pixelWidth, obs.pixelWidth}, NumberCard{&h.pixelHeight, obs.pixelHeight},
-                                NumberCard{&saturate, 0}, NumberCard{&h.exposure, obs.exposureSeconds},
-                                NumberCard{&h.focalLength, s.fitsFocalLengthInches},
-                                NumberCard{&h.aperture, s.fitsApertureSquareInches}}) {
+    for (const NumberCard& n :
+         {NumberCard{&h.pixelWidth, obs.pixelWidth}, NumberCard{&h.pixelHeight, obs.pixelHeight},
+          NumberCard{&saturate, 0}, NumberCard{&h.exposure, obs.exposureSeconds},
+          NumberCard{&h.focalLength, s.fitsFocalLengthInches}, NumberCard{&h.aperture, s.fitsApertureSquareInches}}) {
         if (!next())
             return FitsReadResult::ReadFailed;
         *n.value = cardNumber(card, n.fallback);

@@ -17,14 +17,14 @@ struct FitsObservation;
 inline constexpr std::size_t kFitsCardBytes = 80;
 inline constexpr int kFitsHeaderCards = 72;
 inline constexpr std::size_t kFitsHeaderBytes = kFitsCardBytes * kFitsHeaderCards; // 5,760
-inline constexpr std::size_t kFitsBinnedLength = kFitsHeaderBytes + 5101200;        // 5,106,960
+inline constexpr std::size_t kFitsBinnedLength = kFitsHeaderBytes + 5101200;       // 5,106,960
 // The binned monochrome data ends inside a 2,880-byte record, which other FITS
 // readers refuse to read; the writer completes the record with zeros. Files of
 // the unpadded length are read as well.
 inline constexpr std::size_t kFitsRecordBytes = 2880;
 inline constexpr std::size_t kFitsBinnedPaddedLength =
     (kFitsBinnedLength + kFitsRecordBytes - 1) / kFitsRecordBytes * kFitsRecordBytes; // 5,108,160
-inline constexpr std::size_t kFitsFullLength = kFitsHeaderBytes + 20404800;         // 20,410,560
+inline constexpr std::size_t kFitsFullLength = kFitsHeaderBytes + 20404800;           // 20,410,560
 inline constexpr std::size_t kFitsFullColourLength = kFitsHeaderBytes + 4 * 20404800; // 81,624,960
 // Zero bytes that follow the data of the 8-bit form.
 inline constexpr std::size_t kFits8BitTrailerBytes = 1600;

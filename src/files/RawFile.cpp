@@ -40,7 +40,8 @@ bool writePlane(SafeFileWriter& out, const Plane& plane, std::size_t pixelCount)
 
 bool isFitsLength(std::size_t length)
 {
-    return length == kFitsBinnedLength || length == kFitsBinnedPaddedLength || length == kFitsFullLength || length == kFitsFullColourLength;
+    return length == kFitsBinnedLength || length == kFitsBinnedPaddedLength || length == kFitsFullLength ||
+           length == kFitsFullColourLength;
 }
 
 bool isRawLength(std::size_t length)

@@ -14,11 +14,11 @@ struct FileState;
 inline constexpr std::size_t kTrailerBytes = 10;
 inline constexpr std::size_t kBinnedPlaneBytes = 5101200;
 inline constexpr std::size_t kFullPlaneBytes = 20404800;
-inline constexpr std::size_t kRawBinnedLength = kBinnedPlaneBytes + kTrailerBytes;         // 5,101,210
-inline constexpr std::size_t kRawFullBareLength = kFullPlaneBytes;                         // 20,404,800
-inline constexpr std::size_t kRawFullLength = kFullPlaneBytes + kTrailerBytes;             // 20,404,810
-inline constexpr std::size_t kRawFullColourLength = 4 * kFullPlaneBytes + kTrailerBytes;   // 81,619,210
-inline constexpr std::size_t kRawFullColourBareLength = 4 * kFullPlaneBytes;               // 81,619,200
+inline constexpr std::size_t kRawBinnedLength = kBinnedPlaneBytes + kTrailerBytes;       // 5,101,210
+inline constexpr std::size_t kRawFullBareLength = kFullPlaneBytes;                       // 20,404,800
+inline constexpr std::size_t kRawFullLength = kFullPlaneBytes + kTrailerBytes;           // 20,404,810
+inline constexpr std::size_t kRawFullColourLength = 4 * kFullPlaneBytes + kTrailerBytes; // 81,619,210
+inline constexpr std::size_t kRawFullColourBareLength = 4 * kFullPlaneBytes;             // 81,619,200
 // Files shorter than this are never offered to the hot pixel map reader.
 inline constexpr std::size_t kShortestMapCandidate = 20;
 

@@ -45,8 +45,8 @@ TEST(CliFiles, PipelineSavesLoadsAndReports)
     const std::string raw = (dir / "m42").string();
     const std::string tif = (dir / "m42.TIF").string();
 
-    const CliRun saved = run({"--object", "M42", "--observer", "Me", "--exposure", "30", "save-fits", fits, "save",
-                              raw, "save-tiff16", tif, "save-tiff8", tif + "8", "quick-save"});
+    const CliRun saved = run({"--object", "M42", "--observer", "Me", "--exposure", "30", "save-fits", fits, "save", raw,
+                              "save-tiff16", tif, "save-tiff8", tif + "8", "quick-save"});
     ASSERT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(std::filesystem::file_size(fits), kFitsFullLength);
     EXPECT_EQ(std::filesystem::file_size(raw), kRawFullLength);

@@ -1,5 +1,5 @@
-#include "files/FilesTestSupport.h"
 #include "files/FitsFile.h"
+#include "files/FilesTestSupport.h"
 #include "files/RawFile.h"
 #include "messages/Messages.h"
 #include "settings/SettingsFile.h"
@@ -93,9 +93,7 @@ TEST(FitsHeader, FormsChangeOnlyTheirCards)
 {
     test::TestProgram t;
     Program& p = t.program;
-    const auto header = [&](FitsForm form) {
-        return buildFitsHeader(p.workspace, p.settings, p.files.fits, form);
-    };
+    const auto header = [&](FitsForm form) { return buildFitsHeader(p.workspace, p.settings, p.files.fits, form); };
     // A full-frame frame still carrying the colour matrix says which.
     makeImage(p.workspace, false, false, 1, '1');
     std::string h = header(FitsForm::Mono16);
@@ -303,8 +301,7 @@ TEST_P(FitsHeaderFault, IsNotOurs)
 INSTANTIATE_TEST_SUITE_P(Columns, FitsHeaderFault,
                          testing::Values(HeaderFault{"Bitpix32", 2, 28, "32"}, HeaderFault{"Bitpix8", 2, 28, " 8"},
                                          HeaderFault{"Naxis4", 3, 29, "4"}, HeaderFault{"Naxis1Wrong", 4, 27, "951"},
-                                         HeaderFault{"Naxis2Col28", 5, 27, "4"},
-                                         HeaderFault{"Naxis2Col29", 5, 28, "2"},
+                                         HeaderFault{"Naxis2Col28", 5, 27, "4"}, HeaderFault{"Naxis2Col29", 5, 28, "2"},
                                          HeaderFault{"Naxis2Col30", 5, 29, "7"},
                                          HeaderFault{"ModeSaysFullFrame", 13, 11, "Fullframe"}),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -1,5 +1,5 @@
-#include "files/FilesTestSupport.h"
 #include "files/HotPixelMap.h"
+#include "files/FilesTestSupport.h"
 #include "files/RawFile.h"
 #include "messages/Messages.h"
 #include "support/TestProgram.h"
@@ -40,7 +40,7 @@ struct MapFixture : testing::Test {
 
 TEST_F(MapFixture, ThreeHotPixelsMakeAThirtyOneByteFileThatLoadsBack)
 {
-    at(10, 20) = at(500, 600) = at(1944, 1303) = 65535; // the last is just inside the scanned area
+    at(10, 20) = at(500, 600) = at(1944, 1303) = 65535;          // the last is just inside the scanned area
     at(4, 50) = at(1945, 50) = at(50, 4) = at(50, 1304) = 65535; // just outside
     EXPECT_EQ(FindHotPixels(p, 65535), HotPixelSearch::Found);
     EXPECT_EQ(p.files.hotPixels.count, 3);

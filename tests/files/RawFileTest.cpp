@@ -1,6 +1,6 @@
-#include "files/FitsFile.h"
 #include "files/RawFile.h"
 #include "files/FilesTestSupport.h"
+#include "files/FitsFile.h"
 #include "messages/Messages.h"
 #include "support/TestProgram.h"
 
@@ -81,9 +81,9 @@ TEST(RawFile, BareFullFramePlaneLoadsAsModeOne)
     Workspace& ws = t.program.workspace;
     makeImage(ws, false, false, 7, '7');
     const auto path = t.dir / "bare";
-    test::writeFileBytes(path, std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(ws.CurrentImage.data()),
-                                                         reinterpret_cast<std::uint8_t*>(ws.CurrentImage.data()) +
-                                                             kFullPlaneBytes));
+    test::writeFileBytes(
+        path, std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(ws.CurrentImage.data()),
+                                        reinterpret_cast<std::uint8_t*>(ws.CurrentImage.data()) + kFullPlaneBytes));
     makeImage(ws, true, true, 2, '2');
     EXPECT_EQ(LoadRawFile(t.program, path), LoadResult::Image);
     EXPECT_FALSE(ws.BinnedMode);
@@ -204,8 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"fitsFullShort", kFitsFullLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsColourShort", kFitsFullColourLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"binnedRandom", kRawBinnedLength, true, 0},
-                    BadFile{"bareRandom", kRawFullBareLength, true, 0},
-                    BadFile{"fullRandom", kRawFullLength, true, 0},
+                    BadFile{"bareRandom", kRawFullBareLength, true, 0}, BadFile{"fullRandom", kRawFullLength, true, 0},
                     BadFile{"colourRandom", kRawFullColourLength, true, 0},
                     BadFile{"fitsBinnedRandom", kFitsBinnedLength, true, kMsgFitsNotOurs},
                     BadFile{"fitsPaddedRandom", kFitsBinnedPaddedLength, true, kMsgFitsNotOurs},

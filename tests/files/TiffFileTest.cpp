@@ -1,5 +1,5 @@
-#include "files/FilesTestSupport.h"
 #include "files/TiffFile.h"
+#include "files/FilesTestSupport.h"
 #include "messages/Messages.h"
 #include "support/TestProgram.h"
 
