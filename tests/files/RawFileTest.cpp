@@ -177,6 +177,14 @@ TEST_P(RawBadInput, IsRejectedWithItsMessageOrLoadsSafely)
         test::fillRandom(bytes, std::uint32_t(c.length));
     test::writeFileBytes(path, bytes);
 
+    // The second-image loader takes the raw lengths and the bare colour file, any bytes in them.
+    const bool secondImageLength = c.length == kRawBinnedLength || c.length == kRawFullBareLength ||
+                                   c.length == kRawFullLength || c.length == kRawFullColourBareLength;
+    EXPECT_EQ(LoadSecondImage(t.program, path, SecondImagePurpose::Dark),
+              secondImageLength ? SecondImageResult::Ok : SecondImageResult::Failed);
+    EXPECT_EQ(t.messages.codes(), secondImageLength ? std::vector<int>{} : std::vector<int>{kMsgNotKorFile});
+    t.messages.messages.clear();
+
     const LoadResult result = LoadRawFile(t.program, path);
     if (c.message == 0) {
         EXPECT_EQ(result, LoadResult::Image);
@@ -199,6 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"bareShort", kRawFullBareLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fullShort", kRawFullLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"colourShort", kRawFullColourLength - 1, false, kMsgNotValidKorOrFits},
+                    BadFile{"colourBareShort", kRawFullColourBareLength - 1, false, kMsgNotValidKorOrFits},
+                    BadFile{"colourBareRandom", kRawFullColourBareLength, true, kMsgNotValidKorOrFits},
                     BadFile{"fitsBinnedShort", kFitsBinnedLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsPaddedShort", kFitsBinnedPaddedLength - 1, false, kMsgNotValidKorOrFits},
                     BadFile{"fitsFullShort", kFitsFullLength - 1, false, kMsgNotValidKorOrFits},
