@@ -26,7 +26,7 @@ FileInput::~FileInput()
 
 bool FileInput::read(void* data, std::size_t size)
 {
-    return m_file && std::fread(data, 1, size, m_file) == size;
+    return m_file && (size == 0 || std::fread(data, 1, size, m_file) == size);
 }
 
 bool FileInput::readInTenChunks(void* data, std::size_t size)

@@ -123,7 +123,8 @@ bool LoadHotPixelMap(Program& program, FileInput& in)
         ShowMessage(program.messages, kMsgNotValidKorOrFits);
         return false;
     }
-    std::memcpy(program.workspace.HotPixelList.data(), entries.data(), entries.size());
+    if (!entries.empty())
+        std::memcpy(program.workspace.HotPixelList.data(), entries.data(), entries.size());
     program.files.hotPixels.count = count;
     program.files.hotPixels.loaded = true;
     ShowMessage(program.messages, kMsgOwnText, "Hot Pixel Map Loaded");
