@@ -25,7 +25,9 @@ constexpr const char* kDefaultFilter = "None";
 constexpr std::size_t kStringPrefixLength = 11; // "OBJECT  = '"
 constexpr std::size_t kPieceLength = 68;        // text of one HISTORY or COMMENT piece card
 constexpr int kPieceCards = 4;
-constexpr std::size_t kLongTextReadLimit = 3 * kPieceLength + 51; // 255
+// The text read back from the fourth piece card, so a long text reads back
+// as at most 3 x 68 + 51 = 255 characters.
+constexpr std::size_t kLastPieceReadLength = 51;
 constexpr std::size_t kNumberColumn = 13;                         // numbers start in column 14
 constexpr std::size_t kBzeroCompareLength = 29;
 constexpr const char* kUnsignedBzero = "BZERO   =   +0.0000000000E+00";
@@ -354,9 +356,11 @@ FitsReadResult ReadFits(Program& program, const std::filesystem::path& path, std
         for (int k = 0; k < kPieceCards; ++k) {
             if (!next())
                 return FitsReadResult::ReadFailed;
-            joined += cardText(card);
+            const std::string piece = cardText(card);
+            joined += k == kPieceCards - 1 ? piece.substr(0, kLastPieceReadLength) : piece;
         }
-        *text = trimTrailingSpaces(joined.substr(0, kLongTextReadLimit));
+        // The writer pads the pieces with spaces; they are not part of the text.
+        *text = trimTrailingSpaces(joined);
     }
 
     if (!next())
