@@ -71,7 +71,7 @@ void BM_FitsSaveFull(benchmark::State& state)
     for (auto _ : state)
         kor::WriteFits(b.program, b.dir / "a.FIT", b.program.workspace.CurrentImage, false);
 }
-BENCHMARK(BM_FitsSaveFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FitsSaveFull)->Unit(benchmark::kMillisecond);
 
 void BM_PlainWriteFitsBytes(benchmark::State& state)
 {
@@ -80,7 +80,7 @@ void BM_PlainWriteFitsBytes(benchmark::State& state)
     for (auto _ : state)
         plainWrite(b.dir / "a.bin", bytes.data(), bytes.size());
 }
-BENCHMARK(BM_PlainWriteFitsBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainWriteFitsBytes)->Unit(benchmark::kMillisecond);
 KOR_RATIO("fits-save", "BM_FitsSaveFull", "BM_PlainWriteFitsBytes", "fwrite");
 
 void BM_FitsLoadFull(benchmark::State& state)
@@ -90,7 +90,7 @@ void BM_FitsLoadFull(benchmark::State& state)
     for (auto _ : state)
         kor::LoadRawFile(b.program, b.dir / "a.FIT");
 }
-BENCHMARK(BM_FitsLoadFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FitsLoadFull)->Unit(benchmark::kMillisecond);
 
 void BM_PlainReadFitsBytes(benchmark::State& state)
 {
@@ -100,7 +100,7 @@ void BM_PlainReadFitsBytes(benchmark::State& state)
     for (auto _ : state)
         plainRead(b.dir / "a.bin", bytes.data(), bytes.size());
 }
-BENCHMARK(BM_PlainReadFitsBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainReadFitsBytes)->Unit(benchmark::kMillisecond);
 KOR_RATIO("fits-load", "BM_FitsLoadFull", "BM_PlainReadFitsBytes", "fread");
 
 void BM_RawSaveFull(benchmark::State& state)
@@ -109,7 +109,7 @@ void BM_RawSaveFull(benchmark::State& state)
     for (auto _ : state)
         kor::SaveRawFile(b.program, b.dir / "a");
 }
-BENCHMARK(BM_RawSaveFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawSaveFull)->Unit(benchmark::kMillisecond);
 
 void BM_PlainWriteRawBytes(benchmark::State& state)
 {
@@ -118,7 +118,7 @@ void BM_PlainWriteRawBytes(benchmark::State& state)
     for (auto _ : state)
         plainWrite(b.dir / "a.bin", bytes.data(), bytes.size());
 }
-BENCHMARK(BM_PlainWriteRawBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainWriteRawBytes)->Unit(benchmark::kMillisecond);
 KOR_RATIO("raw-save", "BM_RawSaveFull", "BM_PlainWriteRawBytes", "fwrite");
 
 void BM_RawLoadFull(benchmark::State& state)
@@ -128,7 +128,7 @@ void BM_RawLoadFull(benchmark::State& state)
     for (auto _ : state)
         kor::LoadRawFile(b.program, b.dir / "a");
 }
-BENCHMARK(BM_RawLoadFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawLoadFull)->Unit(benchmark::kMillisecond);
 
 void BM_PlainReadRawBytes(benchmark::State& state)
 {
@@ -138,7 +138,7 @@ void BM_PlainReadRawBytes(benchmark::State& state)
     for (auto _ : state)
         plainRead(b.dir / "a.bin", bytes.data(), bytes.size());
 }
-BENCHMARK(BM_PlainReadRawBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainReadRawBytes)->Unit(benchmark::kMillisecond);
 KOR_RATIO("raw-load", "BM_RawLoadFull", "BM_PlainReadRawBytes", "fread");
 
 } // namespace
