@@ -39,6 +39,7 @@ void addWorkspaceVerbs(VerbTable& verbs);
 void addDisplayVerbs(VerbTable& verbs);
 void addCameraVerbs(VerbTable& verbs);
 void addProcessingVerbs(VerbTable& verbs);
+void addFilesVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 
