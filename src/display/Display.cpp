@@ -100,11 +100,6 @@ bool Display::redisplay(Program& program)
     return shown;
 }
 
-std::string frameCaption(const std::string& fileName)
-{
-    return std::string(kProgramTitle) + " - " + (fileName.empty() ? std::string("(Untitled)") : fileName);
-}
-
 void paintScrolledView(const DisplayPicture* picture, int scrollX, int scrollY, int viewWidth, int viewHeight,
                        std::uint32_t background, std::uint32_t* out, int outStride)
 {

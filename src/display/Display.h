@@ -65,8 +65,6 @@ private:
     int m_interiorLevel = 0;
 };
 
-// The caption of the frame: "KOR_T53K_USB - " and the file name, or "(Untitled)".
-std::string frameCaption(const std::string& fileName);
 
 // One paint of a scrolled view, without a window: the picture's part at
 // (scrollX, scrollY) of `viewWidth` x `viewHeight` into `out` (rows `outStride`

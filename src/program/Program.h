@@ -75,8 +75,6 @@ public:
     int slewTimeFactor = 1;       // 2 with "Double Motor Slew times"
     bool bypassCameraInterface = false;
 
-    // The current image's file name, shown in the frame caption; empty for "(Untitled)".
-    std::string fileName;
     // The colour-matrix position (1-4) last chosen for "Create Mono Image from
     // Raw"; kept for the run only.
     int monoFromRawPosition = 1;

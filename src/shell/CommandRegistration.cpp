@@ -7,6 +7,7 @@ void registerCommands(CommandRegistry& commands, CommandContext& context)
     bindShellCommands(commands, context);
     bindDisplayCommands(commands, context);
     bindProcessingCommands(commands, context);
+    bindFileCommands(commands, context);
 }
 
 } // namespace kor

@@ -21,6 +21,7 @@ struct CommandContext {
 void bindShellCommands(CommandRegistry& commands, CommandContext& context);
 void bindDisplayCommands(CommandRegistry& commands, CommandContext& context);
 void bindProcessingCommands(CommandRegistry& commands, CommandContext& context);
+void bindFileCommands(CommandRegistry& commands, CommandContext& context);
 
 // Binds every subsystem's commands; one line per subsystem.
 void registerCommands(CommandRegistry& commands, CommandContext& context);

@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "files/RawFile.h"
 #include "messages/Messages.h"
 #include "settings/Settings.h"
 #include "shell/CommandRegistration.h"
@@ -115,7 +116,7 @@ TKOR_T53KWindow::TKOR_T53KWindow(Program& program, QWidget* parent) : QAbstractS
 
 QString TKOR_T53KWindow::caption() const
 {
-    return QString::fromStdString(frameCaption(m_program.fileName));
+    return QString::fromStdString(windowCaption(m_program.files));
 }
 
 QPoint TKOR_T53KWindow::scrollOffset() const

@@ -47,6 +47,11 @@ const std::set<CommandId> kShellBound = {C::NormalStretch, C::PowerLawStretch, C
                                          C::HighPassLowPower, C::HighPassHighPower, C::SmootherSharperFilter,
                                          C::BasRelief, C::GradientFilter, C::MirrorImage, C::FlipImage,
                                          C::MonoFromRaw, C::SetAutoProcessing,
+                                         C::FileOpen, C::LoadHotPixelMap, C::FileSave, C::FileSaveFlat,
+                                         C::FileLoadNextAutosaved, C::FileDelete, C::FileSelectDarkFrame,
+                                         C::FileSelectFlatField, C::FileSaveFits, C::FileQuickSaveFits,
+                                         C::FileEditAutosaveFitsText, C::ShowFitsDetails, C::FileSaveTiff,
+                                         C::CreateHotPixelMap, C::ApplyHotPixelMap,
                                          C::SetProgramDefaults,
                                          C::ShowImageCentre,
                                          C::PrintSetup,
@@ -76,7 +81,7 @@ TEST(MainWindow, FrameHasTheProgramTitleAndPlace)
     EXPECT_EQ(s.frame->windowTitle(), QStringLiteral("KOR_T53K_USB - (Untitled)"));
     EXPECT_EQ(s.frame->frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(s.frame->geometry().size(), QSize(1024, 768));
-    s.t.program.fileName = "M42.FIT";
+    s.t.program.files.currentFileName = "/data/night/M42.FIT";
     s.t.program.Redisplay();
     EXPECT_EQ(s.frame->windowTitle(), QStringLiteral("KOR_T53K_USB - M42.FIT"));
 }
