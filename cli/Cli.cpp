@@ -48,6 +48,7 @@ VerbTable allVerbs()
     addWorkspaceVerbs(verbs);
     addDisplayVerbs(verbs);
     addCameraVerbs(verbs);
+    addFilesVerbs(verbs);
     return verbs;
 }
 
@@ -76,6 +77,9 @@ int runCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
 
     std::size_t i = 0;
     for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+        // Options that take a value (--object TEXT) are verbs of the pipeline.
+        if (std::any_of(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == args[i]; }))
+            break;
         if (args[i] == "--help") {
             printHelp(verbs, out);
             return 0;

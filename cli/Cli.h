@@ -38,6 +38,7 @@ void addSettingsVerbs(VerbTable& verbs);
 void addWorkspaceVerbs(VerbTable& verbs);
 void addDisplayVerbs(VerbTable& verbs);
 void addCameraVerbs(VerbTable& verbs);
+void addFilesVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 

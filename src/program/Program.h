@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraLink.h"
+#include "files/FileState.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
@@ -61,6 +62,9 @@ public:
 
     // The camera: its USB link, command block, readout areas and command values.
     CameraLink camera;
+    // What the file commands remember for the run (calibration frames, replay
+    // counter, FITS values, hot pixel map).
+    FileState files;
 
     // Run-time options chosen when the program starts.
     bool useSimulator = false;
