@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraLink.h"
+#include "camera/Exposure.h"
 #include "files/FileState.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -62,6 +63,8 @@ public:
 
     // The camera: its USB link, command block, readout areas and command values.
     CameraLink camera;
+    // The exposure choices of the camera panel and the state of a running series.
+    ExposureState exposure;
     // What the file commands remember for the run (calibration frames, replay
     // counter, FITS values, hot pixel map).
     FileState files;
