@@ -124,6 +124,11 @@ void finishFrame(Program& program)
 {
     ExposureState& e = program.exposure;
     const std::time_t saveTime = calendarNow(program);
+    // A later save of this image (auto or quick) is stamped with its exposure.
+    FileState& files = program.files;
+    files.exposureStart = e.SeriesStartTime;
+    files.exposureEnd = saveTime;
+    files.fits.exposureSeconds = e.TotalExposureSec;
     if (!e.AutoProcess)
         writeCalibrationHistory(program);
     program.Redisplay();
@@ -325,7 +330,6 @@ bool AutoSaveFrame(Program& program, std::time_t saveTime)
     FileState& files = program.files;
     files.exposureStart = program.exposure.SeriesStartTime;
     files.exposureEnd = saveTime;
-    files.fits.exposureSeconds = program.exposure.TotalExposureSec;
     if (QuickSaveFits(program) != FitsWriteResult::Ok) {
         ShowMessage(program.messages, kMsgCreateFileFailed);
         return false;
@@ -375,7 +379,8 @@ bool RunExposureSeries(Program& program)
     }
     program.camera.ExposureMs = exposureMsFor(e.ExposureUnit, e.ExposureValue);
     e.TotalExposureSec = 0;
-    e.imageName = "Varn Camera Image";
+    program.fileName = kCameraImageName;
+    program.files.currentFileName = kCameraImageName;
 
     if (e.DelayBeforeExposure) {
         for (int n = kDelaySeconds; n >= 1; --n) {

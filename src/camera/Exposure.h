@@ -40,7 +40,6 @@ struct ExposureState {
     bool FlatLoaded = false; // the automatic flat frame is in FlatImage
     // The focus frame origin in image pixels.
     int focusCentreX = 1886, focusCentreY = 1244;
-    std::string imageName;
     // "Autoguide Photo" was chosen: the guiding loop runs during the exposure.
     bool autoguided = false;
 
@@ -56,6 +55,9 @@ struct ExposureState {
     // The calendar time the series reads; the system's time when not set.
     std::function<std::time_t()> calendarNow;
 };
+
+// The name a new exposure carries until it is saved.
+inline constexpr const char* kCameraImageName = "Varn Camera Image";
 
 // How the camera panel was left.
 enum class PanelResult { TakePhoto, AutoguidePhoto, Cancelled };
