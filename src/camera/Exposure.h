@@ -40,6 +40,9 @@ struct ExposureState {
     bool FlatLoaded = false; // the automatic flat frame is in FlatImage
     // The focus frame origin in image pixels.
     int focusCentreX = 1886, focusCentreY = 1244;
+    // "Sub-Frame Selection": size code 2, 3 or 4 and the sub-frame's size in image pixels.
+    int SubFrameSize = 2;
+    int SubFrameWidth = 1950, SubFrameHeight = 1308;
     // "Autoguide Photo" was chosen: the guiding loop runs during the exposure.
     bool autoguided = false;
 

@@ -6,6 +6,7 @@ void registerCommands(CommandRegistry& commands, CommandContext& context)
 {
     bindShellCommands(commands, context);
     bindDisplayCommands(commands, context);
+    bindCameraCommands(commands, context);
 }
 
 } // namespace kor

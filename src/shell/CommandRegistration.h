@@ -20,6 +20,7 @@ struct CommandContext {
 // Each subsystem binds its commands in its own function.
 void bindShellCommands(CommandRegistry& commands, CommandContext& context);
 void bindDisplayCommands(CommandRegistry& commands, CommandContext& context);
+void bindCameraCommands(CommandRegistry& commands, CommandContext& context);
 
 // Binds every subsystem's commands; one line per subsystem.
 void registerCommands(CommandRegistry& commands, CommandContext& context);

@@ -60,7 +60,11 @@ const std::set<CommandId> kShellBound = {C::SetProgramDefaults,
                                          C::DontUseDisplayStretch,
                                          C::MaxStretchToggle,
                                          C::MaxStretchDo,
-                                         C::RedisplayRequest};
+                                         C::RedisplayRequest,
+                                         C::CameraInterface,
+                                         C::SubFrameSelection,
+                                         C::SubtractDarkFrame,
+                                         C::ApplyFlatField};
 
 TEST(MainWindow, FrameHasTheProgramTitleAndPlace)
 {
