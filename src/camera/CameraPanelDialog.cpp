@@ -2,6 +2,7 @@
 
 #include "camera/CameraCommands.h"
 #include "camera/CameraControls.h"
+#include "camera/FilterWheel.h"
 #include "files/RawFile.h"
 #include "messages/Messages.h"
 #include "program/Program.h"
@@ -254,6 +255,25 @@ TCameraPanelDialog::TCameraPanelDialog(Program& program, QWidget* parent) : QDia
     status->addWidget(m_guiderStatus, 2, 1);
     layout->addWidget(statusBox, 3, 0, 1, 2);
 
+    // Filter wheel.
+    auto* wheelBox = new QGroupBox(QStringLiteral("Filter Wheel"));
+    auto* wheel = new QHBoxLayout(wheelBox);
+    m_wheelPosition = readOnlyField(40);
+    m_filterName = readOnlyField(100);
+    const std::pair<const char*, void (*)(Program&)> wheelButtons[] = {
+        {"First", wheelFirst}, {"Next", wheelNext}, {"Prev", wheelPrev}};
+    for (const auto& [caption, step] : wheelButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(caption));
+        connect(button, &QPushButton::clicked, this, [this, step = step] {
+            step(m_program);
+            RefreshPanel();
+        });
+        wheel->addWidget(button);
+    }
+    wheel->addWidget(m_wheelPosition);
+    wheel->addWidget(m_filterName);
+    layout->addWidget(wheelBox, 4, 0, 1, 2);
+
     // Closing buttons.
     auto* buttons = new QHBoxLayout;
     auto* take = new QPushButton(QStringLiteral("Take Photo"));
@@ -264,7 +284,7 @@ TCameraPanelDialog::TCameraPanelDialog(Program& program, QWidget* parent) : QDia
     auto* help = new QPushButton(QStringLiteral("Help"));
     for (QPushButton* b : {take, autoguide, goGuider, cancel, help})
         buttons->addWidget(b);
-    layout->addLayout(buttons, 4, 0, 1, 2);
+    layout->addLayout(buttons, 5, 0, 1, 2);
     connect(take, &QPushButton::clicked, this, [this] { takePhoto(false); });
     // The guider camera is not ready for guided exposures until it has been started.
     connect(autoguide, &QPushButton::clicked, this, [this] { takePhoto(false); });
@@ -346,6 +366,8 @@ void TCameraPanelDialog::RefreshPanel()
     m_darkName->setText(QString::fromStdString(p.files.DarkFramePath));
     m_flatName->setText(QString::fromStdString(p.files.FlatFieldPath));
     m_firmware->setText(text(firmwareText(p)));
+    m_wheelPosition->setText(QString::number(p.wheel.WheelPosition));
+    m_filterName->setText(text(currentFilterName(p)));
 }
 
 void TCameraPanelDialog::chooseUnit(char unit)

@@ -38,6 +38,7 @@ public:
     QScrollBar* pauseBar() const { return m_pauseBar; }
     QScrollBar* setPointBar() const { return m_setPointBar; }
     QLineEdit* modeText() const { return m_modeText; }
+    QLineEdit* wheelPositionField() const { return m_wheelPosition; }
 
 private:
     void chooseUnit(char unit);
@@ -80,6 +81,8 @@ private:
     QPushButton* m_monitor;
     QTimer* m_monitorTimer;
     QLineEdit* m_firmware;
+    QLineEdit* m_wheelPosition;
+    QLineEdit* m_filterName;
     QLineEdit* m_modeText;
     QLineEdit* m_guiderStatus;
 };

@@ -2,6 +2,7 @@
 
 #include "camera/CameraCommands.h"
 #include "camera/CameraLink.h"
+#include "camera/FilterWheel.h"
 #include "camera/Rearrange.h"
 #include "files/FitsFile.h"
 #include "messages/Messages.h"
@@ -354,7 +355,8 @@ bool PrepareExposure(Program& program)
         if (LoadSettings(program.settings, program.paths, program.messages) == SettingsResult::LoadFailed)
             ShowMessage(program.messages, kMsgNoIniFile);
         FindCamera(program);
-        // The filter wheel is looked for here once its discovery exists.
+        if (isSet(program.settings.useUsbFilterWheel) && !program.wheel.WheelPresent)
+            FindWheel(program);
         if (!camera.CameraPresent) {
             ShowMessage(program.messages, kMsgOwnText, "Sorry, No camera found on USB");
             return false;
