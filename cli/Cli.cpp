@@ -50,6 +50,7 @@ VerbTable allVerbs()
     addCameraVerbs(verbs);
     addProcessingVerbs(verbs);
     addFilesVerbs(verbs);
+    addExposeVerbs(verbs);
     return verbs;
 }
 
@@ -116,7 +117,8 @@ int runCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::vector<std::string> params(args.begin() + long(i), args.begin() + long(i + verb->params.size()));
         i += verb->params.size();
         while (verb->takesOptions && i < args.size() &&
-               std::none_of(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == args[i]; }))
+               (std::find(verb->ownOptions.begin(), verb->ownOptions.end(), args[i]) != verb->ownOptions.end() ||
+                std::none_of(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == args[i]; })))
             params.push_back(args[i++]);
         if (!verb->run(ctx, params))
             return 1;

@@ -29,6 +29,9 @@ struct Verb {
     // When set, the words after the parameters up to the next verb name are
     // passed on too (after the parameters), for verbs with --options.
     bool takesOptions = false;
+    // Option words of the verb's own that are passed on even where they also
+    // name a verb (expose --time 2s beside the verb --time TEXT).
+    std::vector<std::string> ownOptions = {};
 };
 
 using VerbTable = std::vector<Verb>;
@@ -40,6 +43,7 @@ void addDisplayVerbs(VerbTable& verbs);
 void addCameraVerbs(VerbTable& verbs);
 void addProcessingVerbs(VerbTable& verbs);
 void addFilesVerbs(VerbTable& verbs);
+void addExposeVerbs(VerbTable& verbs);
 
 VerbTable allVerbs();
 

@@ -116,9 +116,12 @@ UsbStatus SimCamera::write(std::span<const std::uint8_t> block)
         m_failWrites = false;
         return UsbStatus::Io;
     }
-    if (blocks.size() >= kKeptBlocks)
+    if (blocks.size() >= kKeptBlocks) {
         blocks.erase(blocks.begin(), blocks.begin() + kKeptBlocks / 2); // a long run keeps only the recent ones
+        blockTimesMs.erase(blockTimesMs.begin(), blockTimesMs.begin() + kKeptBlocks / 2);
+    }
     blocks.emplace_back(block.begin(), block.end());
+    blockTimesMs.push_back(m_clock.nowMs());
     advanceTime();
     m_pending.reset();
     if (block.size() < 8 || block[0] != kRequestType) {

@@ -105,6 +105,8 @@ public:
 
     // The blocks received (the most recent few thousand), and how many broke the block format.
     std::vector<std::vector<std::uint8_t>> blocks;
+    // The clock reading at which each of `blocks` arrived.
+    std::vector<std::uint32_t> blockTimesMs;
     int protocolErrors = 0;
 
 private:

@@ -126,6 +126,12 @@ void ClearSensor(Program& program)
     SendBlock(program);
 }
 
+void SendFirstClearForm(Program& program)
+{
+    header(program.camera, kCmdClear, 8, 0, 0, 24);
+    SendBlock(program);
+}
+
 bool ReadFullField(Program& program)
 {
     return readFieldPair(program, 1, kFullFieldBytes);

@@ -44,6 +44,9 @@ inline constexpr std::int16_t kFirstFirmwareMinorWithCooler = 11;
 
 // Sensor clear: command 1 with value 8, then with value 0.
 void ClearSensor(Program& program);
+// The first clear form alone: sent during long exposures to keep the sensor's
+// readout register empty.
+void SendFirstClearForm(Program& program);
 
 // Imaging frame reads, camera-timed (command 2) when ExposureMs is at most
 // 1000 ms, else after a host-timed exposure (command 3). The byte pairs become

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "camera/CameraLink.h"
+#include "camera/Exposure.h"
+#include "camera/FilterWheel.h"
 #include "files/FileState.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -62,6 +64,10 @@ public:
 
     // The camera: its USB link, command block, readout areas and command values.
     CameraLink camera;
+    // The exposure choices of the camera panel and the state of a running series.
+    ExposureState exposure;
+    // The filter wheel on USB, or on the camera's serial port.
+    WheelState wheel;
     // What the file commands remember for the run (calibration frames, replay
     // counter, FITS values, hot pixel map).
     FileState files;

@@ -8,6 +8,7 @@ void registerCommands(CommandRegistry& commands, CommandContext& context)
     bindDisplayCommands(commands, context);
     bindProcessingCommands(commands, context);
     bindFileCommands(commands, context);
+    bindCameraCommands(commands, context);
 }
 
 } // namespace kor

@@ -22,6 +22,7 @@ void bindShellCommands(CommandRegistry& commands, CommandContext& context);
 void bindDisplayCommands(CommandRegistry& commands, CommandContext& context);
 void bindProcessingCommands(CommandRegistry& commands, CommandContext& context);
 void bindFileCommands(CommandRegistry& commands, CommandContext& context);
+void bindCameraCommands(CommandRegistry& commands, CommandContext& context);
 
 // Binds every subsystem's commands; one line per subsystem.
 void registerCommands(CommandRegistry& commands, CommandContext& context);

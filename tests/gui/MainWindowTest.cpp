@@ -73,7 +73,11 @@ const std::set<CommandId> kShellBound = {C::NormalStretch, C::PowerLawStretch, C
                                          C::DontUseDisplayStretch,
                                          C::MaxStretchToggle,
                                          C::MaxStretchDo,
-                                         C::RedisplayRequest};
+                                         C::RedisplayRequest,
+                                         C::CameraInterface,
+                                         C::SubFrameSelection,
+                                         C::SubtractDarkFrame,
+                                         C::ApplyFlatField};
 
 TEST(MainWindow, FrameHasTheProgramTitleAndPlace)
 {
