@@ -381,7 +381,6 @@ bool RunExposureSeries(Program& program)
     }
     program.camera.ExposureMs = exposureMsFor(e.ExposureUnit, e.ExposureValue);
     e.TotalExposureSec = 0;
-    program.fileName = kCameraImageName;
     program.files.currentFileName = kCameraImageName;
 
     if (e.DelayBeforeExposure) {
