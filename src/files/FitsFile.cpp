@@ -495,9 +495,9 @@ FitsWriteResult QuickSaveFits(Program& program)
     if (!std::filesystem::create_directories(dir, ec) && ec)
         std::filesystem::create_directories(dir, ec);
 
-    int number = autosaveCount(program) + 1;
-    if (number > kMaxAutosaveNumber)
-        number = 1;
+    // The counter wraps to 1 after it has reached 65530.
+    const int last = autosaveCount(program);
+    const int number = last > kMaxAutosaveNumber ? 1 : last + 1;
     program.settings.AutosaveCounter = std::int16_t(std::uint16_t(number));
 
     FileState& files = program.files;

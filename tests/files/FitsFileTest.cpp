@@ -353,6 +353,8 @@ TEST(FitsQuickSave, NumbersWrapAndTheCounterPersists)
     EXPECT_TRUE(QuickSaveCommand(p));
     EXPECT_TRUE(std::filesystem::exists(t.dir / "night" / "IMG65529.FIT"));
     EXPECT_TRUE(QuickSaveCommand(p));
+    EXPECT_TRUE(std::filesystem::exists(t.dir / "night" / "IMG65530.FIT"));
+    EXPECT_TRUE(QuickSaveCommand(p));
     EXPECT_TRUE(std::filesystem::exists(t.dir / "night" / "IMG1.FIT"));
     EXPECT_EQ(autosaveCount(p), 1);
 
