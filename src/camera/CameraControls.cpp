@@ -95,6 +95,69 @@ void chooseExposureMode(Program& program, int mode)
     program.workspace.BinnedMode = mode != 1;
 }
 
+struct TemperatureMonitor::Loop {
+    MonitorPanel* panel; // null once the panel is gone
+    bool running = false;
+    bool stopAsked = false;
+};
+
+TemperatureMonitor::TemperatureMonitor(Program& program, MonitorPanel& panel)
+    : m_program(program), m_loop(std::make_shared<Loop>(Loop{&panel}))
+{
+}
+
+TemperatureMonitor::~TemperatureMonitor()
+{
+    m_loop->panel = nullptr;
+    m_loop->stopAsked = true;
+}
+
+bool TemperatureMonitor::TemperatureMonitoring() const
+{
+    return m_loop->running && !m_loop->stopAsked;
+}
+
+void TemperatureMonitor::panelClosed()
+{
+    m_loop->stopAsked = true;
+}
+
+void TemperatureMonitor::press()
+{
+    // The loop's own reference: the panel (and this object) may be destroyed
+    // while it pumps, after which the loop touches neither.
+    const std::shared_ptr<Loop> loop = m_loop;
+    if (loop->running) {
+        loop->stopAsked = true;
+        return;
+    }
+    if (!loop->panel)
+        return;
+    Program& program = m_program;
+    loop->running = true;
+    loop->stopAsked = false;
+    loop->panel->setMonitorCaption("Monitoring");
+    for (;;) {
+        program.clock.sleepMs(kMonitorIntervalMs);
+        const bool clicked = program.events.drain();
+        if (!loop->panel)
+            return; // the panel went away while its messages were pumped
+        if (clicked || loop->stopAsked || !program.camera.CameraPresent)
+            break;
+        loop->panel->showWaitCursor(true);
+        const bool answered = loop->panel->RefreshPanel();
+        if (!loop->panel)
+            return; // a failure box pumps messages too
+        loop->panel->showWaitCursor(false);
+        loop->panel->invalidatePanel();
+        if (!answered)
+            break; // the failure has been shown once; a box every half second helps nobody
+    }
+    loop->running = false;
+    loop->stopAsked = false;
+    loop->panel->setMonitorCaption("Monitor");
+}
+
 SubFrameChoice chooseSubFrame(const Program& program, int code)
 {
     const Workspace& ws = program.workspace;

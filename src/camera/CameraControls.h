@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kor {
@@ -42,6 +43,53 @@ std::string autoguiderStatusText(bool guiderStarted, bool autoguiding);
 
 // Chooses an exposure mode 1-4: clears BinnedMode for 1 and sets it for 2-4.
 void chooseExposureMode(Program& program, int mode);
+
+// What the temperature monitor needs from the panel it runs in.
+class MonitorPanel {
+public:
+    // The caption of the "Monitor" button.
+    virtual void setMonitorCaption(const char* caption) = 0;
+    // Refreshes the whole panel, exchanging the cooler command when the camera
+    // has a cooler; false when the camera did not answer that exchange.
+    virtual bool RefreshPanel() = 0;
+    virtual void invalidatePanel() = 0;
+    virtual void showWaitCursor(bool on) = 0;
+
+protected:
+    ~MonitorPanel() = default;
+};
+
+inline constexpr std::uint32_t kMonitorIntervalMs = 500;
+
+// The panel's temperature monitor: "Monitor" starts a loop that every 500 ms
+// lets the window messages through and then refreshes the panel, so that the
+// sensor temperature is read and shown until the user clicks. The loop runs
+// nested inside the panel's own message handling, as the focus loop does: the
+// panel's buttons are acted on while it pumps. It ends on a click or key press
+// (the event pump's stop request), on a second press of "Monitor", when the
+// panel closes or goes away, and when the camera stops answering.
+class TemperatureMonitor {
+public:
+    TemperatureMonitor(Program& program, MonitorPanel& panel);
+    ~TemperatureMonitor();
+    TemperatureMonitor(const TemperatureMonitor&) = delete;
+    TemperatureMonitor& operator=(const TemperatureMonitor&) = delete;
+
+    // "Monitor": runs the loop until it ends; pressed again while the loop
+    // pumps, asks it to end at its next turn and returns at once.
+    void press();
+    // The panel is closing: a running loop ends at its next turn.
+    void panelClosed();
+    // The loop is running (and no stop has been asked for).
+    bool TemperatureMonitoring() const;
+
+private:
+    struct Loop;
+    Program& m_program;
+    // Shared with a running loop, which must outlive this object when the
+    // panel is destroyed while the loop pumps its messages.
+    std::shared_ptr<Loop> m_loop;
+};
 
 inline constexpr const char* kCameraPanelHelpTitle = "KOR_T53K_USB - Control Varn Camera";
 extern const char* const kCameraPanelHelpText;

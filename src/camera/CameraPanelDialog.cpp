@@ -7,6 +7,7 @@
 #include "messages/Messages.h"
 #include "program/Program.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -18,14 +19,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kor {
 
 namespace {
-
-constexpr int kMonitorIntervalMs = 500;
 
 QLineEdit* readOnlyField(int width = 80)
 {
@@ -228,10 +226,9 @@ TCameraPanelDialog::TCameraPanelDialog(Program& program, QWidget* parent) : QDia
     m_coolingText = readOnlyField(140);
     cooler->addWidget(m_coolingText, 2, 0, 1, 3);
     m_monitor = new QPushButton(QStringLiteral("Monitor"));
-    m_monitorTimer = new QTimer(this);
-    m_monitorTimer->setInterval(kMonitorIntervalMs);
-    connect(m_monitorTimer, &QTimer::timeout, this, [this] { RefreshPanel(); });
-    connect(m_monitor, &QPushButton::clicked, this, [this] { toggleMonitor(); });
+    // Acted on at the press: the press that stops a running monitor is a stop
+    // request of its own, and its release must not start the monitor again.
+    connect(m_monitor, &QPushButton::pressed, this, [this] { m_temperatureMonitor.press(); });
     m_coolingOn = new QCheckBox(QStringLiteral("Cooling On"));
     connect(m_coolingOn, &QCheckBox::clicked, this, [this] {
         toggleCoolingOn(m_program);
@@ -313,7 +310,12 @@ TCameraPanelDialog::TCameraPanelDialog(Program& program, QWidget* parent) : QDia
     RefreshPanel();
 }
 
-void TCameraPanelDialog::RefreshPanel()
+TCameraPanelDialog::~TCameraPanelDialog()
+{
+    showWaitCursor(false);
+}
+
+bool TCameraPanelDialog::RefreshPanel()
 {
     Program& p = m_program;
     ExposureState& e = p.exposure;
@@ -321,8 +323,9 @@ void TCameraPanelDialog::RefreshPanel()
     const QSignalBlocker blockValue(m_valueBar), blockCount(m_countBar), blockPause(m_pauseBar),
         blockSetPoint(m_setPointBar);
 
+    bool answered = true;
     if (camera.CoolerAvailable && camera.CameraPresent) {
-        CoolerExchange(p);
+        answered = CoolerExchange(p);
         m_actual->setText(QString::asprintf("%2d", camera.SensorTemperature));
         m_setPoint->setText(QString::asprintf("%2d", camera.CoolerSetPoint));
         m_setPointBar->setRange(-40, 35);
@@ -368,6 +371,34 @@ void TCameraPanelDialog::RefreshPanel()
     m_firmware->setText(text(firmwareText(p)));
     m_wheelPosition->setText(QString::number(p.wheel.WheelPosition));
     m_filterName->setText(text(currentFilterName(p)));
+    return answered;
+}
+
+void TCameraPanelDialog::done(int result)
+{
+    m_temperatureMonitor.panelClosed();
+    QDialog::done(result);
+}
+
+void TCameraPanelDialog::setMonitorCaption(const char* caption)
+{
+    m_monitor->setText(QString::fromLatin1(caption));
+}
+
+void TCameraPanelDialog::invalidatePanel()
+{
+    update();
+}
+
+void TCameraPanelDialog::showWaitCursor(bool on)
+{
+    if (on == m_waitCursorShown)
+        return;
+    m_waitCursorShown = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void TCameraPanelDialog::chooseUnit(char unit)
@@ -400,19 +431,7 @@ void TCameraPanelDialog::takePhoto(bool autoguided)
         return; // nothing to expose: the panel stays open
     m_program.exposure.ExposureValue = std::int16_t(typed);
     m_result = autoguided ? PanelResult::AutoguidePhoto : PanelResult::TakePhoto;
-    m_monitorTimer->stop();
     accept();
-}
-
-void TCameraPanelDialog::toggleMonitor()
-{
-    if (m_monitorTimer->isActive()) {
-        m_monitorTimer->stop();
-        m_monitor->setText(QStringLiteral("Monitor"));
-        return;
-    }
-    m_monitor->setText(QStringLiteral("Monitoring"));
-    m_monitorTimer->start();
 }
 
 TSubFrameDialog::TSubFrameDialog(Program& program, int code, QWidget* parent) : QDialog(parent)

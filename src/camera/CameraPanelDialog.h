@@ -11,7 +11,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
-class QTimer;
 
 namespace kor {
 
@@ -20,17 +19,24 @@ class Program;
 // "KOR_T53K Control Interface": the exposure choices, the cooler, the
 // firmware, the camera mode and the ways to leave for an exposure. Every
 // handler changes the program's values and refreshes the whole panel from them.
-class TCameraPanelDialog : public QDialog {
+class TCameraPanelDialog : public QDialog, private MonitorPanel {
 public:
     explicit TCameraPanelDialog(Program& program, QWidget* parent = nullptr);
+    ~TCameraPanelDialog() override;
 
     PanelResult panelResult() const { return m_result; }
     // "Go to Autoguider" was pressed: the guider panel is to be opened.
     bool autoguiderRequested() const { return m_autoguiderRequested; }
 
     // Refreshes every control from the program's values (and exchanges the
-    // cooler command when the camera has a cooler).
-    void RefreshPanel();
+    // cooler command when the camera has a cooler); false when the camera did
+    // not answer that exchange.
+    bool RefreshPanel() override;
+    // Every way of closing the panel ends a running temperature monitor.
+    void done(int result) override;
+
+    QPushButton* monitorButton() const { return m_monitor; }
+    const TemperatureMonitor& temperatureMonitor() const { return m_temperatureMonitor; }
 
     QLineEdit* exposureValueField() const { return m_value; }
     QScrollBar* exposureValueBar() const { return m_valueBar; }
@@ -44,7 +50,9 @@ private:
     void chooseUnit(char unit);
     void stepValue(int direction);
     void takePhoto(bool autoguided);
-    void toggleMonitor();
+    void setMonitorCaption(const char* caption) override;
+    void invalidatePanel() override;
+    void showWaitCursor(bool on) override;
 
     Program& m_program;
     PanelResult m_result = PanelResult::Cancelled;
@@ -79,7 +87,8 @@ private:
     QLineEdit* m_coolingText;
     QCheckBox* m_coolingOn;
     QPushButton* m_monitor;
-    QTimer* m_monitorTimer;
+    TemperatureMonitor m_temperatureMonitor{m_program, *this};
+    bool m_waitCursorShown = false;
     QLineEdit* m_firmware;
     QLineEdit* m_wheelPosition;
     QLineEdit* m_filterName;
