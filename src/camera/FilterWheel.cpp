@@ -16,6 +16,8 @@ namespace {
 constexpr int kReplyTimeoutMs = 500;
 constexpr std::uint32_t kSettleMs = 4;
 constexpr int kLastSentPosition = 8;
+// aoPortSelect from this value on routes every serial command to the PC port.
+constexpr int kSerialRoutePcPort = 3;
 
 class HidWheelLink final : public WheelLink {
 public:
@@ -33,6 +35,10 @@ public:
         hid_device_info* devices = hid_enumerate(kWheelVendorId, kWheelProductId);
         if (!devices)
             return false;
+        if (m_device) { // looked for again after it was given up: one handle at a time
+            hid_close(m_device);
+            m_device = nullptr;
+        }
         m_device = hid_open_path(devices->path);
         hid_free_enumeration(devices);
         if (!m_device) {
@@ -133,6 +139,13 @@ void SelectFilter(Program& program)
         return;
     if (!wheel.WheelPresent) {
         const auto command = serialWheelCommand(position);
+        if (program.settings.aoPortSelect >= kSerialRoutePcPort) {
+            // The serial commands are routed to the PC's own serial port, which
+            // the program cannot drive yet: nothing is sent, and the user is told.
+            ShowMessage(program.messages, kMsgOwnText,
+                        "The filter wheel was not moved: commands on the PC serial port are not available yet");
+            return;
+        }
         SendSerialData(program, wheelSerialPort(program), command);
         return;
     }

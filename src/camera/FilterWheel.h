@@ -41,7 +41,9 @@ struct WheelState {
 // number of positions. True when a wheel was found.
 bool FindWheel(Program& program);
 // Moves the wheel to WheelPosition: the USB report when a USB wheel is open,
-// else the serial command on the camera's serial port.
+// else the serial command on the camera's serial port. When the serial
+// commands are routed to the PC's own port, nothing is sent and the user is
+// told: that route joins here once the PC serial link exists.
 void SelectFilter(Program& program);
 
 // The serial command for a position: A5 01 position checksum.

@@ -1,5 +1,6 @@
 #include "settings/ProgramDefaultsDialog.h"
 
+#include "camera/FilterWheel.h"
 #include "messages/Messages.h"
 #include "program/Program.h"
 
@@ -26,6 +27,9 @@ constexpr int kMaxHysteresis = 20;
 constexpr int kMaxBacklash = 30;
 constexpr int kFilterNameLength = 8;
 constexpr int kDefaultFilterCount = 7;
+// The set point forced maximum cooling starts from: the lowest the panel offers
+// (the camera's 16-bit set-point value 65496).
+constexpr std::int16_t kMaxCoolingSetPoint = -40;
 
 // A radio group whose buttons stand for `values`; choosing one calls `pick`.
 template <typename T>
@@ -86,6 +90,7 @@ QSpinBox* spin(QWidget* parent, int min, int max, int value)
 
 TProgramDefaultsDialog::TProgramDefaultsDialog(Program& program, QWidget* parent) : QDialog(parent), m_program(program)
 {
+    openUsbFilterWheel = [&program] { return program.wheel.WheelPresent || FindWheel(program); };
     setWindowTitle(QStringLiteral("Set Program Defaults"));
     setModal(true);
     auto* columns = new QHBoxLayout;
@@ -264,7 +269,10 @@ QWidget* TProgramDefaultsDialog::buildRightColumn()
     mlayout->addWidget(flagBox(misc, "Disable Interrupts", s.disableInterruptsDuringDownload, true));
     mlayout->addWidget(new QLabel(QStringLiteral("during Download"), misc));
     mlayout->addWidget(flagBox(misc, "Show Interface Details", s.showInterfaceDetails));
-    mlayout->addWidget(flagBox(misc, "Force Maximum Cooling", s.forceMaximumCooling));
+    mlayout->addWidget(flagBox(misc, "Force Maximum Cooling", s.forceMaximumCooling, false, [this](bool on) {
+        if (on)
+            m_program.camera.CoolerSetPoint = kMaxCoolingSetPoint;
+    }));
     layout->addWidget(misc);
 
     auto* com = new QGroupBox(QStringLiteral("Com Port Usage"), column);
@@ -276,6 +284,9 @@ QWidget* TProgramDefaultsDialog::buildRightColumn()
     clayout->addWidget(flagBox(com, "Use USB Filterwheel ", s.useUsbFilterWheel, false, [this, &s](bool on) {
         if (on && openUsbFilterWheel && !openUsbFilterWheel())
             s.useUsbFilterWheel = 'n';
+        // Switched off, the wheel is addressed on the serial port from now on.
+        if (!on)
+            m_program.wheel.WheelPresent = false;
     }));
     layout->addWidget(com);
 

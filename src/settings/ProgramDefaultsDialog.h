@@ -24,7 +24,7 @@ public:
     explicit TProgramDefaultsDialog(Program& program, QWidget* parent = nullptr);
 
     // Called when "Use USB Filterwheel " is switched on; false (no wheel found)
-    // switches it off again. Without it the setting is simply taken.
+    // switches it off again. Opens the USB wheel unless one is open already.
     std::function<bool()> openUsbFilterWheel;
 
     // "Set AutoSave Dir": false (after message 52) when the directory can neither

@@ -1,5 +1,7 @@
 #include "camera/FilterWheel.h"
 #include "camera/CameraLink.h"
+#include "camera/Exposure.h"
+#include "settings/SettingsFile.h"
 #include "sim/SimCamera.h"
 #include "sim/SimWheel.h"
 #include "support/TestProgram.h"
@@ -93,6 +95,35 @@ TEST(FilterWheel, FailuresAreShownAndThePositionKept)
     EXPECT_FALSE(FindWheel(none.p));
     EXPECT_FALSE(none.p.wheel.WheelPresent);
     EXPECT_TRUE(none.t.messages.messages.empty());
+}
+
+TEST(FilterWheel, TheEngineLooksForTheUsbWheelOnlyWhenItIsChosen)
+{
+    for (const char chosen : {'n', 'y'}) {
+        SCOPED_TRACE(chosen);
+        Wheel s;
+        // The engine reloads the settings before it looks for the devices.
+        s.p.settings.useUsbFilterWheel = chosen;
+        ASSERT_EQ(SaveSettings(s.p.settings, s.p.paths), SettingsResult::Ok);
+        CloseDevices(s.p.camera);
+        ASSERT_TRUE(PrepareExposure(s.p));
+        EXPECT_EQ(s.p.wheel.WheelPresent, chosen == 'y');
+        wheelNext(s.p);
+        // Without the USB wheel the position goes out on the serial port; the simulated wheel takes either.
+        EXPECT_EQ(s.wheel->moves, std::vector<int>{2});
+    }
+}
+
+TEST(FilterWheel, NothingIsSentWhenTheSerialCommandsGoToThePcPort)
+{
+    Wheel s;
+    s.p.settings.aoPortSelect = 3;
+    wheelNext(s.p);
+    EXPECT_EQ(s.p.wheel.WheelPosition, 2);
+    EXPECT_TRUE(s.wheel->moves.empty());
+    ASSERT_EQ(s.t.messages.messages.size(), 1u);
+    EXPECT_EQ(s.t.messages.messages[0].text,
+              "The filter wheel was not moved: commands on the PC serial port are not available yet");
 }
 
 } // namespace
