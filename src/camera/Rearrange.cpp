@@ -6,6 +6,9 @@
 #include <array>
 #include <cassert>
 #include <cstring>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -116,102 +119,455 @@ void gather(const std::uint16_t* T, std::uint16_t* I, int H, int W, std::ptrdiff
             plan.tile(a0, std::min(H, a0 + kTile), b0, std::min(W, b0 + kTile));
 }
 
-// The interleaved two-field scatter of the high-resolution layout, for any
-// H and W: `rows` readout rows of `rowLength` values per field.
-void scatterHighRes(const std::uint16_t* R, std::uint16_t* T, int H, int W, int rows, int rowLength, std::size_t field2)
+// ---------------------------------------------------------------------------
+// The direct rearrangement of modes 1 to 3 and the focus frames.
+//
+// Scattering into the scratch array and gathering it back is a transpose
+// through memory twice over. Away from the image's edges the two steps
+// compose into a plain rule: each image row is an interleave of a few
+// "streams", each stream taking one channel (every second or fourth value) of
+// consecutive readout rows at one position along them. So eight readout rows
+// x eight positions of a stream are loaded, their channel picked out and
+// transposed in vector registers, and the streams interleaved into eight
+// image rows; no scratch array is touched.
+//
+// At the edges (the first and last rows, the last columns of the full frame)
+// the flat arithmetic of scatter and gather wraps from one scratch column
+// into the next. Those few thousand pixels are worked out once per layout
+// the plain way, by scattering raw indices instead of values, and kept in a
+// table of (image index, raw index) pairs.
+
+constexpr std::int32_t kNoSource = -1;
+
+// A run of the scatter: `count` raw values from raw index `source`,
+// `sourceStep` apart, land at scratch positions `target`, `target + targetStep`...
+struct Stream {
+    std::size_t source;
+    std::ptrdiff_t target;
+    int sourceStep, targetStep, count;
+};
+
+// How the gather reads the scratch array into the image (see GatherPlan).
+struct GatherSpec {
+    int H, W;
+    std::ptrdiff_t iBase, iStepA, tBase, tStepA;
+};
+
+struct EdgePixel {
+    std::uint32_t image;
+    std::int32_t raw; // kNoSource: the pixel is zero
+};
+using EdgeTable = std::vector<EdgePixel>;
+
+// The raw index each pixel outside `interior` shows. The streams come in
+// groups of `perGroup` written value by value in turn (the readout order), so
+// where two of them meet the later write wins, as it does in the scatter.
+template <typename Interior>
+EdgeTable edgeTable(const std::vector<Stream>& streams, std::size_t perGroup, const GatherSpec& g,
+                    Interior interior)
 {
-    const int groups = rowLength / 4;
-    for (int field = 0; field < 2; ++field) {
-        const std::uint16_t* r = R + (field == 0 ? 0 : field2);
-        for (int j = 0; j < rows; ++j) {
-            const std::uint16_t* q = r + std::size_t(j) * rowLength;
-            // The four targets of group k are these bases plus 2k.
-            std::uint16_t* t2;
-            std::uint16_t* t3;
-            std::uint16_t* t0;
-            std::uint16_t* t1;
-            if (field == 0) {
-                t2 = T + std::ptrdiff_t(4 * j + 3) * H;
-                t3 = T + std::ptrdiff_t(W - 2 - 4 * j) * H + 2;
-                t0 = T + std::ptrdiff_t(4 * j + 5) * H - 2;
-                t1 = T + std::ptrdiff_t(W - 4 * j) * H + 2;
-            } else {
-                t2 = T + std::ptrdiff_t(4 * j + 2) * H + 1;
-                t3 = T + std::ptrdiff_t(W - 1 - 4 * j) * H + 1;
-                t0 = T + std::ptrdiff_t(4 * j + 4) * H - 1;
-                t1 = T + std::ptrdiff_t(W + 1 - 4 * j) * H + 1;
+    std::ptrdiff_t end = 0;
+    for (const Stream& s : streams)
+        end = std::max(end, s.target + std::ptrdiff_t(s.targetStep) * (s.count - 1) + 1);
+    std::vector<std::int32_t> scratch(std::size_t(end), kNoSource);
+    for (std::size_t first = 0; first < streams.size(); first += perGroup)
+        for (int k = 0; k < streams[first].count; ++k)
+            for (std::size_t s = first; s < first + perGroup; ++s) {
+                const Stream& st = streams[s];
+                scratch[std::size_t(st.target + std::ptrdiff_t(st.targetStep) * k)] =
+                    std::int32_t(st.source + std::size_t(st.sourceStep) * std::size_t(k));
             }
-            for (int k = 0; k < groups; ++k) {
-                t2[2 * k] = q[4 * k + 2];
-                t3[2 * k] = q[4 * k + 3];
-                t0[2 * k] = q[4 * k + 0];
-                t1[2 * k] = q[4 * k + 1];
-            }
+    // The scratch position each image position is gathered from, if any.
+    EdgeTable table;
+    const std::ptrdiff_t size = std::ptrdiff_t(g.H) * g.W;
+    std::vector<std::int32_t> source(std::size_t(size), kNoSource);
+    for (int a = 0; a < g.H; ++a)
+        for (int b = 0; b < g.W; ++b) {
+            const std::ptrdiff_t p = g.iBase + g.iStepA * a + b;
+            const std::ptrdiff_t t = g.tBase + g.tStepA * a + std::ptrdiff_t(b) * g.H;
+            if (p >= 0 && p < size && t >= 0 && t < end)
+                source[std::size_t(p)] = scratch[std::size_t(t)];
         }
+    for (int y = 0; y < g.H; ++y)
+        for (int x = 0; x < g.W; ++x)
+            if (!interior(y, x)) {
+                const std::size_t p = std::size_t(y) * std::size_t(g.W) + std::size_t(x);
+                table.push_back({std::uint32_t(p), source[p]});
+            }
+    return table;
+}
+
+void applyEdges(const std::uint16_t* R, std::uint16_t* I, const EdgeTable& edges)
+{
+    for (const EdgePixel& e : edges)
+        I[e.image] = e.raw == kNoSource ? std::uint16_t(0) : R[e.raw];
+}
+
+// Runs part(0) and part(1), on two cores when the work is worth a thread.
+template <typename Part>
+void onTwoCores(std::size_t pixels, Part part)
+{
+    if (pixels < (std::size_t(1) << 18) || std::thread::hardware_concurrency() < 2) {
+        part(0);
+        part(1);
+        return;
+    }
+    std::thread helper(part, 1);
+    part(0);
+    helper.join();
+}
+
+// The blocks of eight that cover [first, last] (last included), the final
+// block moved back to end at `last` so that none reaches past it.
+template <typename Body>
+void eightsCovering(int first, int last, Body body)
+{
+    for (int v = first;; v += 8) {
+        const int start = std::min(v, last - 7);
+        body(start);
+        if (start + 7 >= last)
+            break;
     }
 }
 
-void arrangeHighRes(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I, int H, int W, int rows, int rowLength,
-                    std::size_t field2)
+#if defined(__SSE2__)
+using V = __m128i;
+
+inline V load(const std::uint16_t* p)
 {
-    // Clear every scratch value the gather reads, so that positions this frame
-    // does not write read as zero.
-    std::fill_n(T, std::size_t(W + 4) * H, std::uint16_t(0));
-    scatterHighRes(R, T, H, W, rows, rowLength, field2);
-    gather(T, I, H, W, std::ptrdiff_t(H - 1) * W, -W, 4 * std::ptrdiff_t(H) - 1, 1);
+    return _mm_loadu_si128(reinterpret_cast<const V*>(p));
+}
+inline void store(std::uint16_t* p, V v)
+{
+    _mm_storeu_si128(reinterpret_cast<V*>(p), v);
 }
 
-void arrangeMonoBinned2(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I, int H, int W, int rows,
-                        int rowLength)
+// Lane t is p[N t + C], t = 0..7, for N = 4 or 2 interleaved channels.
+template <int N, int C>
+inline V channel(const std::uint16_t* p)
 {
-    std::fill_n(T, std::size_t(W + 3) * H + 1, std::uint16_t(0));
-    const int half = rowLength / 2;
-    for (int j = 0; j < rows; ++j) {
-        const std::uint16_t* q = R + std::size_t(j) * rowLength;
-        std::uint16_t* even = T + std::ptrdiff_t(2 * j + 2) * H;
-        std::uint16_t* odd = T + std::ptrdiff_t(W + 1 - 2 * j) * H + 1;
-        for (int i = 0; i < half; ++i) {
-            even[i] = q[2 * i];
-            odd[i] = q[2 * i + 1];
+    if constexpr (N == 4) {
+        const V v0 = load(p), v1 = load(p + 8), v2 = load(p + 16), v3 = load(p + 24);
+        const V t0 = _mm_unpacklo_epi16(v0, v1), t1 = _mm_unpackhi_epi16(v0, v1);
+        const V t2 = _mm_unpacklo_epi16(v2, v3), t3 = _mm_unpackhi_epi16(v2, v3);
+        if constexpr (C < 2) {
+            const V u0 = _mm_unpacklo_epi16(t0, t1), u2 = _mm_unpacklo_epi16(t2, t3);
+            return C == 0 ? _mm_unpacklo_epi64(u0, u2) : _mm_unpackhi_epi64(u0, u2);
+        } else {
+            const V u1 = _mm_unpackhi_epi16(t0, t1), u3 = _mm_unpackhi_epi16(t2, t3);
+            return C == 2 ? _mm_unpacklo_epi64(u1, u3) : _mm_unpackhi_epi64(u1, u3);
         }
+    } else {
+        const V a = load(p), b = load(p + 8);
+        const V t0 = _mm_unpacklo_epi16(a, b), t1 = _mm_unpackhi_epi16(a, b);
+        const V u0 = _mm_unpacklo_epi16(t0, t1), u1 = _mm_unpackhi_epi16(t0, t1);
+        return C == 0 ? _mm_unpacklo_epi16(u0, u1) : _mm_unpackhi_epi16(u0, u1);
     }
-    std::fill_n(I, W, std::uint16_t(0)); // the first row is not gathered
-    gather(T, I, H, W, W, W, 3 * std::ptrdiff_t(H), -1);
-    BalanceOddColumns(I, W, H);
+}
+
+inline void transpose8(V r[8])
+{
+    const V t0 = _mm_unpacklo_epi16(r[0], r[1]), t1 = _mm_unpackhi_epi16(r[0], r[1]);
+    const V t2 = _mm_unpacklo_epi16(r[2], r[3]), t3 = _mm_unpackhi_epi16(r[2], r[3]);
+    const V t4 = _mm_unpacklo_epi16(r[4], r[5]), t5 = _mm_unpackhi_epi16(r[4], r[5]);
+    const V t6 = _mm_unpacklo_epi16(r[6], r[7]), t7 = _mm_unpackhi_epi16(r[6], r[7]);
+    const V u0 = _mm_unpacklo_epi32(t0, t2), u1 = _mm_unpackhi_epi32(t0, t2);
+    const V u2 = _mm_unpacklo_epi32(t1, t3), u3 = _mm_unpackhi_epi32(t1, t3);
+    const V u4 = _mm_unpacklo_epi32(t4, t6), u5 = _mm_unpackhi_epi32(t4, t6);
+    const V u6 = _mm_unpacklo_epi32(t5, t7), u7 = _mm_unpackhi_epi32(t5, t7);
+    r[0] = _mm_unpacklo_epi64(u0, u4);
+    r[1] = _mm_unpackhi_epi64(u0, u4);
+    r[2] = _mm_unpacklo_epi64(u1, u5);
+    r[3] = _mm_unpackhi_epi64(u1, u5);
+    r[4] = _mm_unpacklo_epi64(u2, u6);
+    r[5] = _mm_unpackhi_epi64(u2, u6);
+    r[6] = _mm_unpacklo_epi64(u3, u7);
+    r[7] = _mm_unpackhi_epi64(u3, u7);
+}
+
+// Eight positions (from `start` on, in channel units) of channel C of eight
+// readout rows; afterwards lane i of out[t] is row i at position start + t.
+template <int N, int C>
+inline void streamBlock(const std::uint16_t* const rows[8], std::ptrdiff_t start, V out[8])
+{
+    for (int i = 0; i < 8; ++i)
+        out[i] = channel<N, C>(rows[i] + N * start);
+    transpose8(out);
+}
+#endif
+
+// The raw index a pixel inside the interior shows, value by value: the same
+// rules the vector code follows, for machines without it.
+struct HighResLayout {
+    int H, W, rows, rowLength;
+    std::size_t field2;
+    int K() const { return rowLength / 4; }
+    // n = y / 2 within [1, K - 2] and i = x / 4 within [0, rows - 2].
+    bool interior(int y, int x) const { return y / 2 >= 1 && y / 2 <= K() - 2 && x / 4 <= rows - 2; }
+    std::size_t source(int y, int x) const
+    {
+        const int n = y / 2, i = x / 4, r = x % 4;
+        int j, k;
+        if (y % 2 == 0) {
+            const int js[4] = {rows - 1 - i, i, rows - 2 - i, i + 1}, ks[4] = {K() - 2 - n, K() - n, K() - 2 - n, K() - 1 - n};
+            j = js[r];
+            k = ks[r];
+        } else {
+            const int js[4] = {i, rows - 1 - i, i + 1, rows - 2 - i}, ks[4] = {K() - 1 - n, K() - 2 - n, K() - 2 - n, K() - 2 - n};
+            j = js[r];
+            k = ks[r];
+        }
+        const int c[2][4] = {{1, 0, 3, 2}, {0, 1, 2, 3}};
+        return (y % 2 ? field2 : 0) + std::size_t(j) * rowLength + 4 * std::size_t(k) + std::size_t(c[y % 2][r]);
+    }
+};
+
+std::vector<Stream> highResStreams(const HighResLayout& l)
+{
+    const int H = l.H, W = l.W;
+    std::vector<Stream> streams;
+    for (int field = 0; field < 2; ++field)
+        for (int j = 0; j < l.rows; ++j) {
+            const std::size_t q = (field == 0 ? 0 : l.field2) + std::size_t(j) * l.rowLength;
+            const std::ptrdiff_t t2 = field == 0 ? std::ptrdiff_t(4 * j + 3) * H : std::ptrdiff_t(4 * j + 2) * H + 1;
+            const std::ptrdiff_t t3 =
+                field == 0 ? std::ptrdiff_t(W - 2 - 4 * j) * H + 2 : std::ptrdiff_t(W - 1 - 4 * j) * H + 1;
+            const std::ptrdiff_t t0 = field == 0 ? std::ptrdiff_t(4 * j + 5) * H - 2 : std::ptrdiff_t(4 * j + 4) * H - 1;
+            const std::ptrdiff_t t1 = field == 0 ? std::ptrdiff_t(W - 4 * j) * H + 2 : std::ptrdiff_t(W + 1 - 4 * j) * H + 1;
+            for (const auto& [offset, target] : {std::pair{2, t2}, {3, t3}, {0, t0}, {1, t1}})
+                streams.push_back({q + std::size_t(offset), target, 4, 2, l.K()});
+        }
+    return streams;
+}
+
+void arrangeHighRes(const HighResLayout& l, const EdgeTable& edges, const std::uint16_t* R, std::uint16_t* I)
+{
+    const int K = l.K(), W = l.W;
+#if defined(__SSE2__)
+    // Image rows 2n + parity, n = nb..nb+7, columns 4 i0 .. 4 i0 + 31. Lane t
+    // of a stream block is position k = start + t, which image row n = nb + 7 - t shows.
+    auto block = [&](int parity, int nb, int i0) {
+        const std::uint16_t* F = R + (parity ? l.field2 : 0);
+        auto row = [&](int j) { return F + std::size_t(j) * l.rowLength; };
+        const std::uint16_t *up[8], *down[8], *upNext[8], *downNext[8];
+        for (int i = 0; i < 8; ++i) {
+            up[i] = row(i0 + i);
+            upNext[i] = row(i0 + i + 1);
+            down[i] = row(l.rows - 1 - i0 - i);
+            downNext[i] = row(l.rows - 2 - i0 - i);
+        }
+        V e0[8], e1[8], e2[8], e3[8];
+        const std::ptrdiff_t s = -nb - 7;
+        if (parity == 0) {
+            streamBlock<4, 1>(down, K - 2 + s, e0);
+            streamBlock<4, 0>(up, K + s, e1);
+            streamBlock<4, 3>(downNext, K - 2 + s, e2);
+            streamBlock<4, 2>(upNext, K - 1 + s, e3);
+        } else {
+            streamBlock<4, 0>(up, K - 1 + s, e0);
+            streamBlock<4, 1>(down, K - 2 + s, e1);
+            streamBlock<4, 2>(upNext, K - 2 + s, e2);
+            streamBlock<4, 3>(downNext, K - 2 + s, e3);
+        }
+        for (int t = 0; t < 8; ++t) {
+            const int y = 2 * (nb + 7 - t) + parity;
+            std::uint16_t* out = I + std::size_t(y) * W + 4 * std::size_t(i0);
+            const V a = _mm_unpacklo_epi16(e0[t], e1[t]), b = _mm_unpackhi_epi16(e0[t], e1[t]);
+            const V c = _mm_unpacklo_epi16(e2[t], e3[t]), d = _mm_unpackhi_epi16(e2[t], e3[t]);
+            store(out, _mm_unpacklo_epi32(a, c));
+            store(out + 8, _mm_unpackhi_epi32(a, c));
+            store(out + 16, _mm_unpacklo_epi32(b, d));
+            store(out + 24, _mm_unpackhi_epi32(b, d));
+        }
+    };
+    // One field (one parity of image rows) on each core.
+    onTwoCores(std::size_t(l.H) * W, [&](int parity) {
+        eightsCovering(1, K - 2, [&](int nb) { eightsCovering(0, l.rows - 2, [&](int i0) { block(parity, nb, i0); }); });
+    });
+#else
+    for (int y = 2; y < 2 * (K - 1); ++y)
+        for (int x = 0; x < 4 * (l.rows - 1); ++x)
+            I[std::size_t(y) * W + x] = R[l.source(y, x)];
+#endif
+    applyEdges(R, I, edges);
+}
+
+const HighResLayout kFullFrame{2616, 3900, 975, 5232, 5101200};
+const HighResLayout kFocusUnbinned{kFocusFrameSize, kFocusFrameSize, 32, 256, 8192};
+
+template <const HighResLayout& L>
+const EdgeTable& highResEdges()
+{
+    static const EdgeTable table =
+        edgeTable(highResStreams(L), 4, {L.H, L.W, std::ptrdiff_t(L.H - 1) * L.W, -L.W, 4 * std::ptrdiff_t(L.H) - 1, 1},
+                  [](int y, int x) { return L.interior(y, x); });
+    return table;
+}
+
+// Modes 3 and the binned focus frame: one field of `rows` readout rows of
+// `rowLength`; image column 2j shows the even values of row j, column 2m + 1
+// the odd values of row rows - 1 - m, both walking up the image.
+struct MonoLayout {
+    int H, W, rows, rowLength;
+    bool interior(int y, int) const { return y >= 2; }
+    std::size_t source(int y, int x) const
+    {
+        return x % 2 == 0 ? std::size_t(x / 2) * rowLength + 2 * std::size_t(H + 1 - y)
+                          : std::size_t(rows - 1 - x / 2) * rowLength + 2 * std::size_t(H - y) + 1;
+    }
+};
+
+std::vector<Stream> monoStreams(const MonoLayout& l)
+{
+    std::vector<Stream> streams;
+    for (int j = 0; j < l.rows; ++j) {
+        const std::size_t q = std::size_t(j) * l.rowLength;
+        streams.push_back({q, std::ptrdiff_t(2 * j + 2) * l.H, 2, 1, l.rowLength / 2});
+        streams.push_back({q + 1, std::ptrdiff_t(l.W + 1 - 2 * j) * l.H + 1, 2, 1, l.rowLength / 2});
+    }
+    return streams;
+}
+
+void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_t* R, std::uint16_t* I)
+{
+    const int H = l.H, W = l.W;
+#if defined(__SSE2__)
+    // Image rows y = yb..yb+7 (lane t: y = yb + 7 - t), columns 2 m0 .. 2 m0 + 15.
+    auto block = [&](int yb, int m0) {
+        const std::uint16_t *even[8], *odd[8];
+        for (int i = 0; i < 8; ++i) {
+            even[i] = R + std::size_t(m0 + i) * l.rowLength;
+            odd[i] = R + std::size_t(l.rows - 1 - m0 - i) * l.rowLength;
+        }
+        V e[8], o[8];
+        streamBlock<2, 0>(even, H + 1 - yb - 7, e);
+        streamBlock<2, 1>(odd, H - yb - 7, o);
+        for (int t = 0; t < 8; ++t) {
+            std::uint16_t* out = I + std::size_t(yb + 7 - t) * W + 2 * std::size_t(m0);
+            store(out, _mm_unpacklo_epi16(e[t], o[t]));
+            store(out + 8, _mm_unpackhi_epi16(e[t], o[t]));
+        }
+    };
+    // The rows in two halves, the moved-back last block with its neighbour.
+    std::vector<int> starts;
+    eightsCovering(2, H - 1, [&](int yb) { starts.push_back(yb); });
+    const std::size_t half = starts.size() / 2;
+    onTwoCores(std::size_t(H) * W, [&](int part) {
+        for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
+            eightsCovering(0, l.rows - 1, [&](int m0) { block(starts[b], m0); });
+    });
+#else
+    for (int y = 2; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            I[std::size_t(y) * W + x] = R[l.source(y, x)];
+#endif
+    applyEdges(R, I, edges);
+}
+
+const MonoLayout kMono2{1308, 1950, 975, 2616};
+const MonoLayout kFocusBinned{kFocusFrameSize, kFocusFrameSize, 64, 256};
+
+template <const MonoLayout& L>
+const EdgeTable& monoEdges()
+{
+    static const EdgeTable table = edgeTable(monoStreams(L), 2, {L.H, L.W, L.W, L.W, 3 * std::ptrdiff_t(L.H), -1},
+                                             [](int y, int x) { return L.interior(y, x); });
+    return table;
+}
+
+// Mode 2: two fields of 975 x 1308. In image row 2n, column 2m shows field 1
+// row m - 1 and column 2m + 1 field 2 row 975 - m; in row 2n + 1 the fields
+// change places.
+struct ColourLayout {
+    static constexpr int H = 1308, W = 1950, rows = 975, rowLength = 1308, K = 654;
+    static constexpr std::size_t field2 = 1275300;
+    static bool interior(int y, int x) { return y >= 2 && x >= 2; }
+    static std::size_t source(int y, int x)
+    {
+        const int n = y / 2, m = x / 2;
+        const bool evenRow = y % 2 == 0, evenColumn = x % 2 == 0;
+        const bool ascending = evenRow == evenColumn; // row m - 1 and the even values
+        const std::size_t j = std::size_t(ascending ? m - 1 : rows - m);
+        const std::size_t k = std::size_t(evenRow ? K - n : K - 1 - n);
+        return (evenColumn ? 0 : field2) + j * rowLength + 2 * k + (ascending ? 0 : 1);
+    }
+};
+
+std::vector<Stream> colourStreams()
+{
+    constexpr int H = ColourLayout::H, W = ColourLayout::W;
+    std::vector<Stream> streams;
+    for (int field = 0; field < 2; ++field)
+        for (int j = 0; j < ColourLayout::rows; ++j) {
+            const std::size_t q = (field == 0 ? 0 : ColourLayout::field2) + std::size_t(j) * ColourLayout::rowLength;
+            const std::ptrdiff_t te = field == 0 ? std::ptrdiff_t(2 * j + 1) * H : std::ptrdiff_t(2 * j + 2) * H + 1;
+            const std::ptrdiff_t to = field == 0 ? std::ptrdiff_t(W - 1 - 2 * j) * H + 1 : std::ptrdiff_t(W - 2 * j) * H;
+            streams.push_back({q, te, 2, 2, ColourLayout::K});
+            streams.push_back({q + 1, to, 2, 2, ColourLayout::K});
+        }
+    return streams;
+}
+
+const EdgeTable& colourEdges()
+{
+    static const EdgeTable table =
+        edgeTable(colourStreams(), 2, {ColourLayout::H, ColourLayout::W, ColourLayout::W + 1, ColourLayout::W,
+                                       ColourLayout::H - 1, -1},
+                  [](int y, int x) { return ColourLayout::interior(y, x); });
+    return table;
 }
 
 } // namespace
 
-void ArrangeHighRes(const std::uint16_t* raw, std::uint16_t* scratch, std::uint16_t* image)
+void ArrangeHighRes(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* image)
 {
-    arrangeHighRes(raw, scratch, image, 2616, 3900, 975, 5232, 5101200);
+    arrangeHighRes(kFullFrame, highResEdges<kFullFrame>(), raw, image);
 }
 
-void ArrangeColourBinned(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I)
+void ArrangeColourBinned(const std::uint16_t* R, std::uint16_t*, std::uint16_t* I)
 {
-    constexpr int H = 1308, W = 1950, rows = 975, pairs = 654;
-    constexpr std::size_t field2 = 1275300;
-    std::fill_n(T, std::size_t(W + 1) * H, std::uint16_t(0));
-    for (int field = 0; field < 2; ++field) {
-        const std::uint16_t* r = R + (field == 0 ? 0 : field2);
-        for (int j = 0; j < rows; ++j) {
-            const std::uint16_t* q = r + std::size_t(j) * 1308;
-            std::uint16_t* te = field == 0 ? T + std::ptrdiff_t(2 * j + 1) * H : T + std::ptrdiff_t(2 * j + 2) * H + 1;
-            std::uint16_t* to =
-                field == 0 ? T + std::ptrdiff_t(W - 1 - 2 * j) * H + 1 : T + std::ptrdiff_t(W - 2 * j) * H;
-            for (int k = 0; k < pairs; ++k) {
-                te[2 * k] = q[2 * k];
-                to[2 * k] = q[2 * k + 1];
-            }
+    using L = ColourLayout;
+    const EdgeTable& edges = colourEdges();
+#if defined(__SSE2__)
+    // Image rows 2n + parity, n = nb..nb+7 (lane t: n = nb + 7 - t), columns 2 m0 .. 2 m0 + 15.
+    auto block = [&](int parity, int nb, int m0) {
+        const std::uint16_t* F1 = R;
+        const std::uint16_t* F2 = R + L::field2;
+        const std::uint16_t *up[8], *down[8];
+        for (int i = 0; i < 8; ++i) {
+            up[i] = (parity ? F2 : F1) + std::size_t(m0 + i - 1) * L::rowLength;
+            down[i] = (parity ? F1 : F2) + std::size_t(L::rows - m0 - i) * L::rowLength;
         }
-    }
-    std::fill_n(I, W + 1, std::uint16_t(0)); // the first row and one pixel are not gathered
-    gather(T, I, H, W, W + 1, W, H - 1, -1);
+        V evenColumns[8], oddColumns[8];
+        const std::ptrdiff_t start = (parity ? L::K - 1 : L::K) - nb - 7;
+        if (parity == 0) {
+            streamBlock<2, 0>(up, start, evenColumns);
+            streamBlock<2, 1>(down, start, oddColumns);
+        } else {
+            streamBlock<2, 1>(down, start, evenColumns);
+            streamBlock<2, 0>(up, start, oddColumns);
+        }
+        for (int t = 0; t < 8; ++t) {
+            std::uint16_t* out = I + std::size_t(2 * (nb + 7 - t) + parity) * L::W + 2 * std::size_t(m0);
+            store(out, _mm_unpacklo_epi16(evenColumns[t], oddColumns[t]));
+            store(out + 8, _mm_unpackhi_epi16(evenColumns[t], oddColumns[t]));
+        }
+    };
+    onTwoCores(std::size_t(L::H) * L::W, [&](int parity) {
+        eightsCovering(1, L::K - 1, [&](int nb) { eightsCovering(1, L::rows - 1, [&](int m0) { block(parity, nb, m0); }); });
+    });
+#else
+    for (int y = 2; y < L::H; ++y)
+        for (int x = 2; x < L::W; ++x)
+            I[std::size_t(y) * L::W + x] = R[L::source(y, x)];
+#endif
+    applyEdges(R, I, edges);
 }
 
-void ArrangeMonoBinned2(const std::uint16_t* raw, std::uint16_t* scratch, std::uint16_t* image)
+void ArrangeMonoBinned2(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* image)
 {
-    arrangeMonoBinned2(raw, scratch, image, 1308, 1950, 975, 2616);
+    arrangeMono(kMono2, monoEdges<kMono2>(), raw, image);
+    BalanceOddColumns(image, kMono2.W, kMono2.H);
 }
 
 void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I)
@@ -257,13 +613,14 @@ void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t*
     }
 }
 
-void ArrangeFocusFrame(const std::uint16_t* raw, std::uint16_t* scratch, std::uint16_t* image, bool binned)
+void ArrangeFocusFrame(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* image, bool binned)
 {
-    constexpr int n = kFocusFrameSize;
-    if (binned)
-        arrangeMonoBinned2(raw, scratch, image, n, n, 64, 256);
-    else
-        arrangeHighRes(raw, scratch, image, n, n, 32, 256, 8192);
+    if (binned) {
+        arrangeMono(kFocusBinned, monoEdges<kFocusBinned>(), raw, image);
+        BalanceOddColumns(image, kFocusFrameSize, kFocusFrameSize);
+    } else {
+        arrangeHighRes(kFocusUnbinned, highResEdges<kFocusUnbinned>(), raw, image);
+    }
 }
 
 void BalanceOddColumns(std::uint16_t* image, int width, int height)
