@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <barrier>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -17,107 +19,6 @@
 namespace kor {
 
 namespace {
-
-// Gathers the scratch array into the image in blocks, so that the walk down
-// the transposed scratch columns stays in the cache:
-//   for a = 0..H-1, b = 0..W-1:  I[iBase + iStepA*a + b] = T[tBase + tStepA*a + b*H]
-// with tStepA = +1 or -1 and targets outside the H x W image dropped. Inside a
-// tile, 8 x 8 blocks that lie wholly inside the image are transposed in vector
-// registers; the rest goes value by value.
-constexpr int kTile = 64;
-constexpr int kBlock = 8;
-// Where the 4 x 4 mode keeps its transposed samples inside the scratch array.
-constexpr std::size_t kMono4SampleOffset = 1u << 20;
-
-struct GatherPlan {
-    const std::uint16_t* T;
-    std::uint16_t* I;
-    int H, W;
-    std::ptrdiff_t iBase, iStepA, tBase, tStepA;
-
-    void scalar(int a0, int a1, int b0, int b1) const
-    {
-        const std::ptrdiff_t imageSize = std::ptrdiff_t(H) * W;
-        for (int a = a0; a < a1; ++a) {
-            const std::ptrdiff_t iRow = iBase + iStepA * a;
-            // The part of this image row inside the image.
-            const int bFirst = int(std::clamp<std::ptrdiff_t>(-iRow, b0, b1));
-            const int bEnd = int(std::clamp<std::ptrdiff_t>(imageSize - iRow, b0, b1));
-            const std::uint16_t* t = T + tBase + tStepA * a;
-            std::uint16_t* out = I + iRow;
-            for (int b = bFirst; b < bEnd; ++b)
-                out[b] = t[std::ptrdiff_t(b) * H];
-        }
-    }
-
-    bool inside(int a, int b) const
-    {
-        const std::ptrdiff_t imageSize = std::ptrdiff_t(H) * W;
-        const std::ptrdiff_t first = iBase + iStepA * a + b, last = iBase + iStepA * (a + kBlock - 1) + b;
-        const std::ptrdiff_t lo = std::min(first, last), hi = std::max(first, last) + kBlock - 1;
-        return lo >= 0 && hi < imageSize;
-    }
-
-#if defined(__SSE2__)
-    void block(int a, int b) const
-    {
-        __m128i r[kBlock];
-        for (int j = 0; j < kBlock; ++j) {
-            const std::uint16_t* t = T + tBase + std::ptrdiff_t(b + j) * H + tStepA * a;
-            if (tStepA > 0) {
-                r[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
-            } else {
-                // Eight values walking down from t: load them and reverse the lanes.
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t - (kBlock - 1)));
-                v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
-                v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
-                r[j] = _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2));
-            }
-        }
-        const __m128i t0 = _mm_unpacklo_epi16(r[0], r[1]), t1 = _mm_unpackhi_epi16(r[0], r[1]);
-        const __m128i t2 = _mm_unpacklo_epi16(r[2], r[3]), t3 = _mm_unpackhi_epi16(r[2], r[3]);
-        const __m128i t4 = _mm_unpacklo_epi16(r[4], r[5]), t5 = _mm_unpackhi_epi16(r[4], r[5]);
-        const __m128i t6 = _mm_unpacklo_epi16(r[6], r[7]), t7 = _mm_unpackhi_epi16(r[6], r[7]);
-        const __m128i u0 = _mm_unpacklo_epi32(t0, t2), u1 = _mm_unpackhi_epi32(t0, t2);
-        const __m128i u2 = _mm_unpacklo_epi32(t1, t3), u3 = _mm_unpackhi_epi32(t1, t3);
-        const __m128i u4 = _mm_unpacklo_epi32(t4, t6), u5 = _mm_unpackhi_epi32(t4, t6);
-        const __m128i u6 = _mm_unpacklo_epi32(t5, t7), u7 = _mm_unpackhi_epi32(t5, t7);
-        const __m128i out[kBlock] = {_mm_unpacklo_epi64(u0, u4), _mm_unpackhi_epi64(u0, u4), _mm_unpacklo_epi64(u1, u5),
-                                     _mm_unpackhi_epi64(u1, u5), _mm_unpacklo_epi64(u2, u6), _mm_unpackhi_epi64(u2, u6),
-                                     _mm_unpacklo_epi64(u3, u7), _mm_unpackhi_epi64(u3, u7)};
-        for (int i = 0; i < kBlock; ++i)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(I + iBase + iStepA * (a + i) + b), out[i]);
-    }
-#else
-    void block(int a, int b) const
-    {
-        scalar(a, a + kBlock, b, b + kBlock);
-    }
-#endif
-
-    void tile(int a0, int a1, int b0, int b1) const
-    {
-        const int aFull = a0 + (a1 - a0) / kBlock * kBlock, bFull = b0 + (b1 - b0) / kBlock * kBlock;
-        for (int a = a0; a < aFull; a += kBlock)
-            for (int b = b0; b < bFull; b += kBlock) {
-                if (inside(a, b))
-                    block(a, b);
-                else
-                    scalar(a, a + kBlock, b, b + kBlock);
-            }
-        scalar(aFull, a1, b0, b1);
-        scalar(a0, aFull, bFull, b1);
-    }
-};
-
-void gather(const std::uint16_t* T, std::uint16_t* I, int H, int W, std::ptrdiff_t iBase, std::ptrdiff_t iStepA,
-            std::ptrdiff_t tBase, std::ptrdiff_t tStepA)
-{
-    const GatherPlan plan{T, I, H, W, iBase, iStepA, tBase, tStepA};
-    for (int a0 = 0; a0 < H; a0 += kTile)
-        for (int b0 = 0; b0 < W; b0 += kTile)
-            plan.tile(a0, std::min(H, a0 + kTile), b0, std::min(W, b0 + kTile));
-}
 
 // ---------------------------------------------------------------------------
 // The direct rearrangement of modes 1 to 3 and the focus frames.
@@ -203,19 +104,105 @@ void applyEdges(const std::uint16_t* R, std::uint16_t* I, const EdgeTable& edges
         I[e.image] = e.raw == kNoSource ? std::uint16_t(0) : R[e.raw];
 }
 
-// Runs part(0) and part(1), on two cores when the work is worth a thread.
+// Whether work on this many pixels is worth a second thread.
+bool worthTwoCores(std::size_t pixels)
+{
+    return pixels >= (std::size_t(1) << 18) && std::thread::hardware_concurrency() >= 2;
+}
+
+// Runs body(part, phase) for parts 0 and 1 and phases 0 .. phases-1, every
+// part of a phase finished before the next phase starts: on two cores when
+// `twoCores`, else one after the other.
+template <typename Body>
+void inPhases(bool twoCores, int phases, Body body)
+{
+    if (!twoCores) {
+        for (int phase = 0; phase < phases; ++phase) {
+            body(0, phase);
+            body(1, phase);
+        }
+        return;
+    }
+    std::barrier sync(2);
+    auto run = [&](int part) {
+        for (int phase = 0; phase < phases; ++phase) {
+            body(part, phase);
+            sync.arrive_and_wait();
+        }
+    };
+    std::thread helper(run, 1);
+    run(0);
+    helper.join();
+}
+
 template <typename Part>
 void onTwoCores(std::size_t pixels, Part part)
 {
-    if (pixels < (std::size_t(1) << 18) || std::thread::hardware_concurrency() < 2) {
-        part(0);
-        part(1);
-        return;
-    }
-    std::thread helper(part, 1);
-    part(0);
-    helper.join();
+    inPhases(worthTwoCores(pixels), 1, [&](int p, int) { part(p); });
 }
+
+// The balance of the mono binned modes in three phases shared by two parts:
+// the sums of half the rows each, half the table of scaled values each, the
+// odd columns of half the rows each. Integer sums do not depend on how the
+// rows are shared out; a row's sums fit 32 bits (65535 x 4096 < 2^32).
+class OddColumnBalance {
+public:
+    OddColumnBalance(std::uint16_t* image, int width, int height) : m_image(image), m_width(width), m_height(height)
+    {
+    }
+    static constexpr int kPhases = 3;
+
+    void run(int part, int phase)
+    {
+        const int y0 = m_height * part / 2, y1 = m_height * (part + 1) / 2;
+        if (phase == 0) {
+            std::uint64_t evenSum = 0, oddSum = 0;
+            for (int y = y0; y < y1; ++y) {
+                const std::uint16_t* row = m_image + std::size_t(y) * m_width;
+                std::uint32_t even = 0, odd = 0;
+                for (int x = 0; x < m_width / 2; ++x) {
+                    even += row[2 * x];
+                    odd += row[2 * x + 1];
+                }
+                if (m_width % 2)
+                    even += row[m_width - 1];
+                evenSum += even;
+                oddSum += odd;
+            }
+            m_evenSums[part] = evenSum;
+            m_oddSums[part] = oddSum;
+            return;
+        }
+        const std::uint64_t oddSum = m_oddSums[0] + m_oddSums[1];
+        if (oddSum == 0)
+            return; // nothing to scale by
+        const double factor = double(m_evenSums[0] + m_evenSums[1]) / double(oddSum);
+        auto scale = [factor](std::size_t v) {
+            const double x = double(v) * factor;
+            return x >= 65535.0 ? std::uint16_t(65534) : std::uint16_t(x);
+        };
+        // A small image is scaled value by value; a large one looks every
+        // value up in a table of all 65536 scaled values.
+        const bool useTable = std::size_t(m_width) * std::size_t(m_height) >= 4 * 65536;
+        if (phase == 1) {
+            if (useTable)
+                for (std::size_t v = std::size_t(part) * 32768; v < std::size_t(part + 1) * 32768; ++v)
+                    m_table[v] = scale(v);
+            return;
+        }
+        for (int y = y0; y < y1; ++y) {
+            std::uint16_t* row = m_image + std::size_t(y) * m_width;
+            for (int x = 1; x < m_width; x += 2)
+                row[x] = useTable ? m_table[row[x]] : scale(row[x]);
+        }
+    }
+
+private:
+    std::uint16_t* m_image;
+    int m_width, m_height;
+    std::uint64_t m_evenSums[2] = {0, 0}, m_oddSums[2] = {0, 0};
+    std::array<std::uint16_t, 65536> m_table;
+};
 
 // The blocks of eight that cover [first, last] (last included), the final
 // block moved back to end at `last` so that none reaches past it.
@@ -428,8 +415,11 @@ std::vector<Stream> monoStreams(const MonoLayout& l)
     return streams;
 }
 
+// Arranges, then balances the odd columns against the even ones, all in one
+// set of phases on the two cores.
 void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_t* R, std::uint16_t* I)
 {
+    auto balance = std::make_unique<OddColumnBalance>(I, l.W, l.H);
     const int H = l.H, W = l.W;
 #if defined(__SSE2__)
     // Image rows y = yb..yb+7 (lane t: y = yb + 7 - t), columns 2 m0 .. 2 m0 + 15.
@@ -448,20 +438,31 @@ void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_
             store(out + 8, _mm_unpackhi_epi16(e[t], o[t]));
         }
     };
-    // The rows in two halves, the moved-back last block with its neighbour.
+    // The rows in two halves, the moved-back last block with its neighbour;
+    // the edges (the first two rows) go with the first half.
     std::vector<int> starts;
     eightsCovering(2, H - 1, [&](int yb) { starts.push_back(yb); });
     const std::size_t half = starts.size() / 2;
-    onTwoCores(std::size_t(H) * W, [&](int part) {
+    inPhases(worthTwoCores(std::size_t(H) * W), 1 + OddColumnBalance::kPhases, [&](int part, int phase) {
+        if (phase > 0) {
+            balance->run(part, phase - 1);
+            return;
+        }
         for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
             eightsCovering(0, l.rows - 1, [&](int m0) { block(starts[b], m0); });
+        if (part == 0)
+            applyEdges(R, I, edges);
     });
 #else
     for (int y = 2; y < H; ++y)
         for (int x = 0; x < W; ++x)
             I[std::size_t(y) * W + x] = R[l.source(y, x)];
-#endif
     applyEdges(R, I, edges);
+    for (int phase = 0; phase < OddColumnBalance::kPhases; ++phase) {
+        balance->run(0, phase);
+        balance->run(1, phase);
+    }
+#endif
 }
 
 const MonoLayout kMono2{1308, 1950, 975, 2616};
@@ -567,40 +568,56 @@ void ArrangeColourBinned(const std::uint16_t* R, std::uint16_t*, std::uint16_t* 
 void ArrangeMonoBinned2(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* image)
 {
     arrangeMono(kMono2, monoEdges<kMono2>(), raw, image);
-    BalanceOddColumns(image, kMono2.W, kMono2.H);
 }
 
 void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t* I)
 {
-    constexpr int H = 1308, W = 1950;
-    constexpr int samplesPerColumn = 654; // the gather reads the scratch as rows of 654
-    constexpr int columns = 975;
-    constexpr std::size_t rawValues = 637650; // 487 rows of 1308 and 654 zeros
-    constexpr int rows = 488;                 // the last one half real, half beyond the read
-    std::fill_n(T, std::size_t(columns + 2) * samplesPerColumn, std::uint16_t(0));
-    for (int j = 0; j < rows; ++j) {
-        std::uint16_t* even = T + std::ptrdiff_t(j + 1) * H;
-        std::uint16_t* odd = T + std::ptrdiff_t(rawValues) - std::ptrdiff_t(j) * H;
-        for (int k = 0; k < samplesPerColumn; ++k) {
-            // Values past the read are not part of this frame: they count as zero.
-            const std::size_t e = std::size_t(j) * 1308 + 2 * std::size_t(k);
-            even[k] = e < rawValues ? R[e] : 0;
-            odd[k] = e + 1 < rawValues ? R[e + 1] : 0;
-        }
-    }
-    // Sample (a, m), image row 2a and column 2m, is T[(m+1) x 654 - a]: first
-    // transpose the samples into rows of 975 (beyond the part of the scratch
-    // used above), then widen each row pair into four image rows.
-    std::uint16_t* S = T + kMono4SampleOffset;
-    gather(T, S, samplesPerColumn, columns, 0, columns, samplesPerColumn, -1);
-    // Its right neighbour is sample (a, m+1), its lower one (a+1, m); at the
-    // last column and row the sample itself stands in.
-    for (int a = 0; a < samplesPerColumn; ++a) {
-        const std::uint16_t* row = S + std::ptrdiff_t(a) * columns;
-        const std::uint16_t* next = a + 1 < samplesPerColumn ? row + columns : row;
-        std::uint16_t* top = I + std::ptrdiff_t(2 * a) * W;
+    constexpr int W = 1950;
+    constexpr int samples = 654, columns = 975; // the grid of samples
+    constexpr std::size_t rawValues = 637650;   // 487 rows of 1308 and 654 zeros
+    constexpr int rowLength = 1308;
+    // Sample (a, m), image row 2a and column 2m, kept in the scratch area at
+    // S[a x 975 + m]. Through the scatter and gather it comes from:
+    //   a >= 1, m = 2p     (p >= 1): readout row p - 1,   value 2 (654 - a)
+    //   a >= 1, m = 2p + 1:          readout row 487 - p, value 2 (654 - a) + 1
+    //   a >= 1, m = 0: nothing (zero)
+    //   a = 0, m odd: readout row (m - 1) / 2, value 0; m even: row (974 - m) / 2, value 1
+    // Values past the read count as zero.
+    std::uint16_t* S = T;
+    auto raw = [&](std::size_t j, std::size_t value) {
+        const std::size_t e = j * rowLength + value;
+        return e < rawValues ? R[e] : std::uint16_t(0);
+    };
+    auto sample = [&](int a, int m) -> std::uint16_t {
+        if (a == 0)
+            return m % 2 ? raw(std::size_t(m - 1) / 2, 0) : raw(std::size_t(974 - m) / 2, 1);
+        if (m == 0)
+            return 0;
+        const std::size_t k = 654 - std::size_t(a);
+        return m % 2 ? raw(std::size_t(487 - m / 2), 2 * k + 1) : raw(std::size_t(m / 2 - 1), 2 * k);
+    };
+    // Image rows 2a and 2a + 1 from sample rows a and a + 1 (the last row
+    // stands in for the one below it, the last column for the one right of it).
+    auto widen = [&](int a) {
+        const std::uint16_t* row = S + std::size_t(a) * columns;
+        const std::uint16_t* next = a + 1 < samples ? row + columns : row;
+        std::uint16_t* top = I + std::size_t(2 * a) * W;
         std::uint16_t* bottom = top + W;
-        for (int m = 0; m < columns; ++m) {
+        int m = 0;
+#if defined(__SSE2__)
+        for (; m + 8 < columns; m += 8) {
+            const V v = load(row + m), right = load(row + m + 1), below = _mm_srli_epi16(load(next + m), 1);
+            const V half = _mm_srli_epi16(v, 1);
+            const V rightMix = _mm_add_epi16(half, _mm_srli_epi16(right, 1));
+            const V down = _mm_add_epi16(half, below);
+            const V corner = _mm_add_epi16(_mm_srli_epi16(rightMix, 1), below);
+            store(top + 2 * m, _mm_unpacklo_epi16(v, rightMix));
+            store(top + 2 * m + 8, _mm_unpackhi_epi16(v, rightMix));
+            store(bottom + 2 * m, _mm_unpacklo_epi16(down, corner));
+            store(bottom + 2 * m + 8, _mm_unpackhi_epi16(down, corner));
+        }
+#endif
+        for (; m < columns; ++m) {
             const std::uint16_t v = row[m];
             const std::uint16_t right = m + 1 < columns ? row[m + 1] : v;
             const std::uint16_t below = next[m];
@@ -610,14 +627,59 @@ void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t*
             bottom[2 * m] = std::uint16_t((v >> 1) + (below >> 1));
             bottom[2 * m + 1] = std::uint16_t((rightMix >> 1) + (below >> 1));
         }
-    }
+    };
+#if defined(__SSE2__)
+    // Sample rows a = ab..ab+7 (lane t: a = ab + 7 - t), columns m = 2 p0 .. 2 p0 + 15,
+    // for p in [1, 486], where both readout rows lie wholly within the read.
+    auto block = [&](int ab, int p0) {
+        const std::uint16_t *even[8], *odd[8];
+        for (int i = 0; i < 8; ++i) {
+            even[i] = R + std::size_t(p0 + i - 1) * rowLength;
+            odd[i] = R + std::size_t(487 - p0 - i) * rowLength;
+        }
+        V e[8], o[8];
+        streamBlock<2, 0>(even, 654 - ab - 7, e);
+        streamBlock<2, 1>(odd, 654 - ab - 7, o);
+        for (int t = 0; t < 8; ++t) {
+            std::uint16_t* out = S + std::size_t(ab + 7 - t) * columns + 2 * std::size_t(p0);
+            store(out, _mm_unpacklo_epi16(e[t], o[t]));
+            store(out + 8, _mm_unpackhi_epi16(e[t], o[t]));
+        }
+    };
+#endif
+    // Phase 0 builds the samples, half the rows on each core; phase 1 widens them.
+    inPhases(worthTwoCores(std::size_t(W) * 1308), 2, [&](int part, int phase) {
+        const int a0 = samples * part / 2, a1 = samples * (part + 1) / 2;
+        if (phase == 1) {
+            for (int a = a0; a < a1; ++a)
+                widen(a);
+            return;
+        }
+#if defined(__SSE2__)
+        std::vector<int> starts;
+        eightsCovering(1, samples - 1, [&](int ab) { starts.push_back(ab); });
+        const std::size_t half = starts.size() / 2;
+        for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
+            eightsCovering(1, 486, [&](int p0) { block(starts[b], p0); });
+        if (part == 1)
+            return;
+        for (int a = 0; a < samples; ++a)
+            for (int m : {0, 1, 974})
+                S[std::size_t(a) * columns + m] = sample(a, m);
+        for (int m = 0; m < columns; ++m)
+            S[m] = sample(0, m);
+#else
+        for (int a = a0; a < a1; ++a)
+            for (int m = 0; m < columns; ++m)
+                S[std::size_t(a) * columns + m] = sample(a, m);
+#endif
+    });
 }
 
 void ArrangeFocusFrame(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* image, bool binned)
 {
     if (binned) {
         arrangeMono(kFocusBinned, monoEdges<kFocusBinned>(), raw, image);
-        BalanceOddColumns(image, kFocusFrameSize, kFocusFrameSize);
     } else {
         arrangeHighRes(kFocusUnbinned, highResEdges<kFocusUnbinned>(), raw, image);
     }
@@ -625,40 +687,9 @@ void ArrangeFocusFrame(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* 
 
 void BalanceOddColumns(std::uint16_t* image, int width, int height)
 {
-    std::uint64_t evenSum = 0, oddSum = 0;
-    for (int y = 0; y < height; ++y) {
-        const std::uint16_t* row = image + std::size_t(y) * width;
-        int x = 0;
-        for (; x + 1 < width; x += 2) {
-            evenSum += row[x];
-            oddSum += row[x + 1];
-        }
-        if (x < width)
-            evenSum += row[x];
-    }
-    if (oddSum == 0)
-        return;
-    const double factor = double(evenSum) / double(oddSum);
-    auto scale = [factor](std::uint16_t v) {
-        const double x = double(v) * factor;
-        return x >= 65535.0 ? std::uint16_t(65534) : std::uint16_t(x);
-    };
-    auto scaleOddColumns = [&](auto&& scaled) {
-        for (int y = 0; y < height; ++y) {
-            std::uint16_t* row = image + std::size_t(y) * width;
-            for (int x = 1; x < width; x += 2)
-                row[x] = scaled(row[x]);
-        }
-    };
-    if (std::size_t(width) * std::size_t(height) < 4 * 65536) {
-        scaleOddColumns(scale);
-        return;
-    }
-    // A large image: look every value up in a table of all 65536 scaled values.
-    std::array<std::uint16_t, 65536> table;
-    for (std::size_t v = 0; v < table.size(); ++v)
-        table[v] = scale(std::uint16_t(v));
-    scaleOddColumns([&table](std::uint16_t v) { return table[v]; });
+    auto balance = std::make_unique<OddColumnBalance>(image, width, height);
+    inPhases(worthTwoCores(std::size_t(width) * std::size_t(height)), OddColumnBalance::kPhases,
+             [&](int part, int phase) { balance->run(part, phase); });
 }
 
 void ArrangeReadout(Program& program, int mode)

@@ -80,4 +80,34 @@ inline void monoBinned2(const std::uint16_t* R, std::uint16_t* I, int H, int W, 
     gather(T, I, H, W, W, W, 3 * std::ptrdiff_t(H), -1);
 }
 
+// The 4 x 4 mode: the samples through the scatter and gather, then each
+// widened into a 2 x 2 block mixed toward its right and lower neighbours.
+inline void monoBinned4(const std::uint16_t* R, std::uint16_t* I)
+{
+    constexpr int H = 1308, W = 1950, perColumn = 654, columns = 975;
+    constexpr std::size_t rawValues = 637650;
+    std::vector<std::uint16_t> T(std::size_t(columns + 2) * perColumn, 0);
+    for (int j = 0; j < 488; ++j)
+        for (int k = 0; k < perColumn; ++k) {
+            const std::size_t e = std::size_t(j) * 1308 + 2 * std::size_t(k);
+            T[std::size_t(j + 1) * H + k] = e < rawValues ? R[e] : 0;
+            T[rawValues - std::size_t(j) * H + k] = e + 1 < rawValues ? R[e + 1] : 0;
+        }
+    std::vector<std::uint16_t> S(std::size_t(perColumn) * columns);
+    for (int a = 0; a < perColumn; ++a)
+        for (int m = 0; m < columns; ++m)
+            S[std::size_t(a) * columns + m] = T[std::size_t(m + 1) * perColumn - a];
+    for (int a = 0; a < perColumn; ++a)
+        for (int m = 0; m < columns; ++m) {
+            const int v = S[std::size_t(a) * columns + m];
+            const int right = m + 1 < columns ? S[std::size_t(a) * columns + m + 1] : v;
+            const int below = a + 1 < perColumn ? S[std::size_t(a + 1) * columns + m] : v;
+            const int rightMix = (v >> 1) + (right >> 1);
+            I[std::size_t(2 * a) * W + 2 * m] = std::uint16_t(v);
+            I[std::size_t(2 * a) * W + 2 * m + 1] = std::uint16_t(rightMix);
+            I[std::size_t(2 * a + 1) * W + 2 * m] = std::uint16_t((v >> 1) + (below >> 1));
+            I[std::size_t(2 * a + 1) * W + 2 * m + 1] = std::uint16_t((rightMix >> 1) + (below >> 1));
+        }
+}
+
 } // namespace kor::reference

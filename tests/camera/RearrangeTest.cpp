@@ -137,6 +137,8 @@ TEST(Rearrange, EveryModeEqualsThePlainScatterAndGather)
              reference::monoBinned2(r, i, 1308, 1950, 975, 2616);
              BalanceOddColumns(i, 1950, 1308);
          }},
+        {"mono 4 x 4", 1950, 1308, 637650, ArrangeMonoBinned4,
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::monoBinned4(r, i); }},
         {"focus frame", 128, 128, 16384,
          [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) { ArrangeFocusFrame(r, s, i, false); },
          [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::highRes(r, i, 128, 128, 32, 256, 8192); }},
