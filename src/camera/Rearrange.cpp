@@ -141,16 +141,15 @@ void onTwoCores(std::size_t pixels, Part part)
     inPhases(worthTwoCores(pixels), 1, [&](int p, int) { part(p); });
 }
 
-// The balance of the mono binned modes in three phases shared by two parts:
-// the sums of half the rows each, half the table of scaled values each, the
-// odd columns of half the rows each. Integer sums do not depend on how the
+// The balance of the mono binned modes in two phases shared by two parts:
+// the sums of half the rows each, then the odd columns of half the rows each. Integer sums do not depend on how the
 // rows are shared out; a row's sums fit 32 bits (65535 x 4096 < 2^32).
 class OddColumnBalance {
 public:
     OddColumnBalance(std::uint16_t* image, int width, int height) : m_image(image), m_width(width), m_height(height)
     {
     }
-    static constexpr int kPhases = 3;
+    static constexpr int kPhases = 2;
 
     void run(int part, int phase)
     {
@@ -177,23 +176,28 @@ public:
         if (oddSum == 0)
             return; // nothing to scale by
         const double factor = double(m_evenSums[0] + m_evenSums[1]) / double(oddSum);
-        auto scale = [factor](std::size_t v) {
-            const double x = double(v) * factor;
-            return x >= 65535.0 ? std::uint16_t(65534) : std::uint16_t(x);
-        };
-        // A small image is scaled value by value; a large one looks every
-        // value up in a table of all 65536 scaled values.
-        const bool useTable = std::size_t(m_width) * std::size_t(m_height) >= 4 * 65536;
-        if (phase == 1) {
-            if (useTable)
-                for (std::size_t v = std::size_t(part) * 32768; v < std::size_t(part + 1) * 32768; ++v)
-                    m_table[v] = scale(v);
-            return;
-        }
+        // x >= 65535.0 is stored as 65534 and anything less truncated: that is
+        // the truncation of min(x, 65534.0), which the vector code computes
+        // with the same double arithmetic.
+        auto scale = [factor](std::uint16_t v) { return std::uint16_t(std::min(double(v) * factor, 65534.0)); };
         for (int y = y0; y < y1; ++y) {
             std::uint16_t* row = m_image + std::size_t(y) * m_width;
-            for (int x = 1; x < m_width; x += 2)
-                row[x] = useTable ? m_table[row[x]] : scale(row[x]);
+            int x = 0;
+#if defined(__SSE2__)
+            const __m128d f = _mm_set1_pd(factor), top = _mm_set1_pd(65534.0);
+            const __m128i evenMask = _mm_set1_epi32(0xffff);
+            for (; x + 8 <= m_width; x += 8) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+                const __m128i odd = _mm_srli_epi32(v, 16);
+                const __m128d lo = _mm_min_pd(_mm_mul_pd(_mm_cvtepi32_pd(odd), f), top);
+                const __m128d hi = _mm_min_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_srli_si128(odd, 8)), f), top);
+                const __m128i scaled = _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
+                                 _mm_or_si128(_mm_and_si128(v, evenMask), _mm_slli_epi32(scaled, 16)));
+            }
+#endif
+            for (x += 1; x < m_width; x += 2)
+                row[x] = scale(row[x]);
         }
     }
 
@@ -201,7 +205,6 @@ private:
     std::uint16_t* m_image;
     int m_width, m_height;
     std::uint64_t m_evenSums[2] = {0, 0}, m_oddSums[2] = {0, 0};
-    std::array<std::uint16_t, 65536> m_table;
 };
 
 // The blocks of eight that cover [first, last] (last included), the final
@@ -215,6 +218,31 @@ void eightsCovering(int first, int last, Body body)
         if (start + 7 >= last)
             break;
     }
+}
+
+std::vector<int> eightsStarts(int first, int last)
+{
+    std::vector<int> starts;
+    eightsCovering(first, last, [&](int start) { starts.push_back(start); });
+    return starts;
+}
+
+// Visits the blocks of eight covering [first, last] from both ends toward the
+// middle: first, last, second, second last... A block's readout rows near one
+// side of the image carry, in their other channels, the pixels of the block
+// at the other side, so taken together the two use every value of the cache
+// lines they load.
+template <typename Body>
+void eightsFromBothEnds(int first, int last, Body body)
+{
+    const std::vector<int> starts = eightsStarts(first, last);
+    const std::size_t n = starts.size();
+    for (std::size_t b = 0; b < n / 2; ++b) {
+        body(starts[b]);
+        body(starts[n - 1 - b]);
+    }
+    if (n % 2)
+        body(starts[n / 2]);
 }
 
 #if defined(__SSE2__)
@@ -369,7 +397,7 @@ void arrangeHighRes(const HighResLayout& l, const EdgeTable& edges, const std::u
     };
     // One field (one parity of image rows) on each core.
     onTwoCores(std::size_t(l.H) * W, [&](int parity) {
-        eightsCovering(1, K - 2, [&](int nb) { eightsCovering(0, l.rows - 2, [&](int i0) { block(parity, nb, i0); }); });
+        eightsCovering(1, K - 2, [&](int nb) { eightsFromBothEnds(0, l.rows - 2, [&](int i0) { block(parity, nb, i0); }); });
     });
 #else
     for (int y = 2; y < 2 * (K - 1); ++y)
@@ -419,7 +447,7 @@ std::vector<Stream> monoStreams(const MonoLayout& l)
 // set of phases on the two cores.
 void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_t* R, std::uint16_t* I)
 {
-    auto balance = std::make_unique<OddColumnBalance>(I, l.W, l.H);
+    OddColumnBalance balance(I, l.W, l.H);
     const int H = l.H, W = l.W;
 #if defined(__SSE2__)
     // Image rows y = yb..yb+7 (lane t: y = yb + 7 - t), columns 2 m0 .. 2 m0 + 15.
@@ -440,16 +468,15 @@ void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_
     };
     // The rows in two halves, the moved-back last block with its neighbour;
     // the edges (the first two rows) go with the first half.
-    std::vector<int> starts;
-    eightsCovering(2, H - 1, [&](int yb) { starts.push_back(yb); });
+    const std::vector<int> starts = eightsStarts(2, H - 1);
     const std::size_t half = starts.size() / 2;
     inPhases(worthTwoCores(std::size_t(H) * W), 1 + OddColumnBalance::kPhases, [&](int part, int phase) {
         if (phase > 0) {
-            balance->run(part, phase - 1);
+            balance.run(part, phase - 1);
             return;
         }
         for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
-            eightsCovering(0, l.rows - 1, [&](int m0) { block(starts[b], m0); });
+            eightsFromBothEnds(0, l.rows - 1, [&](int m0) { block(starts[b], m0); });
         if (part == 0)
             applyEdges(R, I, edges);
     });
@@ -459,8 +486,8 @@ void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_
             I[std::size_t(y) * W + x] = R[l.source(y, x)];
     applyEdges(R, I, edges);
     for (int phase = 0; phase < OddColumnBalance::kPhases; ++phase) {
-        balance->run(0, phase);
-        balance->run(1, phase);
+        balance.run(0, phase);
+        balance.run(1, phase);
     }
 #endif
 }
@@ -554,8 +581,18 @@ void ArrangeColourBinned(const std::uint16_t* R, std::uint16_t*, std::uint16_t* 
             store(out + 8, _mm_unpackhi_epi16(evenColumns[t], oddColumns[t]));
         }
     };
-    onTwoCores(std::size_t(L::H) * L::W, [&](int parity) {
-        eightsCovering(1, L::K - 1, [&](int nb) { eightsCovering(1, L::rows - 1, [&](int m0) { block(parity, nb, m0); }); });
+    // A field's readout row feeds the even columns of one parity of image rows
+    // and the odd columns of the other, so each core takes both parities of
+    // half the rows, the block of one parity beside the block of the other
+    // that reads the same readout rows.
+    const std::vector<int> rowStarts = eightsStarts(1, L::K - 1), columnStarts = eightsStarts(1, L::rows - 1);
+    const std::size_t half = rowStarts.size() / 2, n = columnStarts.size();
+    onTwoCores(std::size_t(L::H) * L::W, [&](int part) {
+        for (std::size_t r = part ? half : 0; r < (part ? rowStarts.size() : half); ++r)
+            for (std::size_t b = 0; b < n; ++b) {
+                block(0, rowStarts[r], columnStarts[b]);
+                block(1, rowStarts[r], columnStarts[n - 1 - b]);
+            }
     });
 #else
     for (int y = 2; y < L::H; ++y)
@@ -656,11 +693,10 @@ void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t*
             return;
         }
 #if defined(__SSE2__)
-        std::vector<int> starts;
-        eightsCovering(1, samples - 1, [&](int ab) { starts.push_back(ab); });
+        const std::vector<int> starts = eightsStarts(1, samples - 1);
         const std::size_t half = starts.size() / 2;
         for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
-            eightsCovering(1, 486, [&](int p0) { block(starts[b], p0); });
+            eightsFromBothEnds(1, 486, [&](int p0) { block(starts[b], p0); });
         if (part == 1)
             return;
         for (int a = 0; a < samples; ++a)
@@ -687,9 +723,9 @@ void ArrangeFocusFrame(const std::uint16_t* raw, std::uint16_t*, std::uint16_t* 
 
 void BalanceOddColumns(std::uint16_t* image, int width, int height)
 {
-    auto balance = std::make_unique<OddColumnBalance>(image, width, height);
+    OddColumnBalance balance(image, width, height);
     inPhases(worthTwoCores(std::size_t(width) * std::size_t(height)), OddColumnBalance::kPhases,
-             [&](int part, int phase) { balance->run(part, phase); });
+             [&](int part, int phase) { balance.run(part, phase); });
 }
 
 void ArrangeReadout(Program& program, int mode)
