@@ -111,7 +111,9 @@ bool readFieldPair(Program& program, int xBin, std::size_t fieldBytes)
 void ConvertReadout(const std::uint8_t* bytes, std::uint16_t* words, std::size_t pixels)
 {
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(words, bytes, pixels * 2); // the wire's byte order is the machine's
+        // The wire's byte order is the machine's; the bytes are normally the words themselves.
+        if (static_cast<const void*>(bytes) != static_cast<const void*>(words))
+            std::memmove(words, bytes, pixels * 2);
     } else {
         for (std::size_t i = 0; i < pixels; ++i)
             words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);

@@ -4,6 +4,7 @@
 #include "workspace/Plane.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -52,11 +53,16 @@ struct CameraLink {
     // How long the next read may take.
     std::uint32_t ReadTimeoutMs = kReadMarginMs;
 
-    // Two image fields of 5232 x 975 pixels at 2 bytes each, as they come off the wire.
-    Buffer<std::uint8_t> ReadoutBytes{kReadoutBytesCapacity};
     // The raw pixels of both fields, before rearrangement.
     Plane ReadoutWords{kReadoutWordsCapacity};
-    // Intermediate of the rearrangement.
+    // Two image fields of 5232 x 975 pixels at 2 bytes each, as they come off
+    // the wire, least significant byte first. On a machine of that byte order
+    // the reads land in ReadoutWords itself, so converting them copies nothing.
+    Buffer<std::uint8_t> ReadoutBytes =
+        std::endian::native == std::endian::little
+            ? Buffer<std::uint8_t>::view(reinterpret_cast<std::uint8_t*>(ReadoutWords.data()), kReadoutBytesCapacity)
+            : Buffer<std::uint8_t>(kReadoutBytesCapacity);
+    // Intermediate of the 4 x 4 rearrangement.
     Plane ReadoutScratch{kReadoutScratchCapacity};
 
     // Values of the command set.

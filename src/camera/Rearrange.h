@@ -10,12 +10,14 @@ class Program;
 // The imaging sensor sends its pixels out of image order: one readout row
 // carries pixels of four image columns near both sides of the image, the two
 // fields carry alternate image rows, and each readout row walks image rows
-// upward. Each routine scatters the raw pixels into a transposed scratch array
-// (rows of H values) and gathers that into the image (rows of W values).
+// upward. The order is defined by a scatter of the raw pixels into a
+// transposed scratch array (rows of H values) and a gather of that into the
+// image (rows of W values); the routines here produce the same image directly.
 //
-// Image positions whose scratch source was not written in this frame, and
+// Image positions whose scratch source is not written in this frame, and
 // positions the gather does not reach (the first row of the binned modes),
-// are zero: nothing of an earlier image survives into a new one.
+// are zero: nothing of an earlier image survives into a new one. Only the
+// 4 x 4 mode uses the scratch area it is given.
 
 inline constexpr int kFocusFrameSize = 128;
 

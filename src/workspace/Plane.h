@@ -22,6 +22,9 @@ public:
             throw std::bad_alloc();
     }
 
+    // A buffer over storage that another buffer owns and outlives it.
+    static Buffer view(T* storage, std::size_t capacity) { return Buffer(storage, capacity); }
+
     T* data() { return m_data.get(); }
     const T* data() const { return m_data.get(); }
     std::size_t capacity() const { return m_capacity; }
@@ -49,8 +52,15 @@ public:
     }
 
 private:
+    Buffer(T* storage, std::size_t capacity) : m_data(storage, Free{false}), m_capacity(capacity) {}
+
     struct Free {
-        void operator()(T* p) const { std::free(p); }
+        bool owns = true;
+        void operator()(T* p) const
+        {
+            if (owns)
+                std::free(p);
+        }
     };
     std::unique_ptr<T, Free> m_data;
     std::size_t m_capacity;

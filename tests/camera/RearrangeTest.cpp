@@ -1,9 +1,11 @@
 #include "camera/Rearrange.h"
+#include "camera/RearrangeReference.h"
 #include "support/TestProgram.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 namespace kor {
 namespace {
@@ -110,6 +112,64 @@ TEST(Rearrange, FocusFrameLandings)
                    {8192 + 2583, 115, 83}},
                   unbinned);
     checkLandings(t, 128, 128, {{10 * 256 + 40, 109, 20}, {10 * 256 + 41, 108, 107}}, binned, true);
+}
+
+// The whole image of every mode against the plain scatter and gather, on
+// seeded random readouts, over an image left by an earlier frame.
+TEST(Rearrange, EveryModeEqualsThePlainScatterAndGather)
+{
+    test::TestProgram t;
+    CameraLink& camera = t.program.camera;
+    using Arrange = std::function<void(const std::uint16_t*, std::uint16_t*, std::uint16_t*)>;
+    struct Case {
+        const char* name;
+        int width, height;
+        std::size_t rawPixels;
+        Arrange fast, plain;
+    };
+    const Case cases[] = {
+        {"full frame", 3900, 2616, 10202400, ArrangeHighRes,
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::highRes(r, i, 2616, 3900, 975, 5232, 5101200); }},
+        {"colour binned", 1950, 1308, 2550600, ArrangeColourBinned,
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::colourBinned(r, i); }},
+        {"mono binned", 1950, 1308, 2550600, ArrangeMonoBinned2,
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) {
+             reference::monoBinned2(r, i, 1308, 1950, 975, 2616);
+             BalanceOddColumns(i, 1950, 1308);
+         }},
+        {"mono 4 x 4", 1950, 1308, 637650, ArrangeMonoBinned4,
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::monoBinned4(r, i); }},
+        {"focus frame", 128, 128, 16384,
+         [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) { ArrangeFocusFrame(r, s, i, false); },
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) { reference::highRes(r, i, 128, 128, 32, 256, 8192); }},
+        {"binned focus frame", 128, 128, 16384,
+         [](const std::uint16_t* r, std::uint16_t* s, std::uint16_t* i) { ArrangeFocusFrame(r, s, i, true); },
+         [](const std::uint16_t* r, std::uint16_t*, std::uint16_t* i) {
+             reference::monoBinned2(r, i, 128, 128, 64, 256);
+             BalanceOddColumns(i, 128, 128);
+         }},
+    };
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t pixels = std::size_t(c.width) * c.height;
+        for (std::size_t i = 0; i < c.rawPixels; ++i)
+            camera.ReadoutWords[i] = std::uint16_t(random());
+        // The extremes, at both ends of the readout.
+        camera.ReadoutWords[0] = 65535;
+        camera.ReadoutWords[c.rawPixels - 1] = 65535;
+        camera.ReadoutWords[1] = 0;
+        std::vector<std::uint16_t> expected(pixels, 4321);
+        c.plain(camera.ReadoutWords.data(), nullptr, expected.data());
+        std::uint16_t* image = t.program.workspace.CurrentImage.data();
+        std::fill_n(image, pixels, std::uint16_t(999));
+        c.fast(camera.ReadoutWords.data(), camera.ReadoutScratch.data(), image);
+        std::size_t differing = 0, first = pixels;
+        for (std::size_t p = 0; p < pixels; ++p)
+            if (image[p] != expected[p] && differing++ == 0)
+                first = p;
+        EXPECT_EQ(differing, 0u) << "first at row " << first / c.width << ", column " << first % c.width;
+    }
 }
 
 TEST(Rearrange, MonoBinned4FillsBlocksWithTheirNeighbours)
