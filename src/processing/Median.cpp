@@ -115,8 +115,7 @@ using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
 [[gnu::always_inline]] inline Lanes mulhi(Lanes a, Lanes b)
 {
     using Wide = std::uint32_t __attribute__((vector_size(4 * kLanes)));
-    return __builtin_convertvector(
-        (__builtin_convertvector(a, Wide) * __builtin_convertvector(b, Wide)) >> 16, Lanes);
+    return __builtin_convertvector((__builtin_convertvector(a, Wide) * __builtin_convertvector(b, Wide)) >> 16, Lanes);
 }
 #endif
 #include "processing/MedianRadius1.inc"
@@ -155,7 +154,8 @@ void medianRowsRadius1Plain(const std::uint16_t* source, std::uint16_t* result, 
                 window[i] = source[std::size_t(y + i / 3 - 1) * width + x + i % 3 - 1];
             std::sort(window.begin(), window.end());
             const std::size_t at = std::size_t(y) * width + x;
-            result[at] = decide(source[at], window[4], window[8], std::min(window[0], std::uint16_t(kLowSearchStart)), q);
+            result[at] =
+                decide(source[at], window[4], window[8], std::min(window[0], std::uint16_t(kLowSearchStart)), q);
         }
 }
 
