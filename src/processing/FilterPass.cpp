@@ -13,7 +13,9 @@ void runFilterPass(Program& program, const std::string& caption, int first, int 
     first = std::clamp(first, 0, ws.ImageHeight);
     end = std::clamp(end, first, ws.ImageHeight);
     program.progress.begin(caption);
-    ws.SaveUndo();
+    // The undo snapshot, copied on all cores; the filters read it as their source.
+    copyPixels(ws.UndoImage.data(), ws.CurrentImage.data(), ws.PixelCount);
+    ws.SaveUndoFlags();
     const std::uint16_t* source = ws.UndoImage.data();
     std::uint16_t* result = ws.CurrentImage.data();
     // The bar follows the share of the rows done, so it is full only at the end.

@@ -8,3 +8,30 @@
 #else
 #define KOR_HOT_LOOP
 #endif
+
+// Loops that pick their instruction set by hand: an AVX2 form beside the
+// baseline one on x86-64.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define KOR_HAS_AVX2_KERNELS 1
+#else
+#define KOR_HAS_AVX2_KERNELS 0
+#endif
+
+#include <atomic>
+
+namespace kor {
+
+// The hand-dispatched loops take their AVX2 form only while this is on and the
+// processor has AVX2; the tests turn it off to check the baseline form too.
+inline std::atomic<bool> allowAvx2Kernels{true};
+
+inline bool avx2Allowed()
+{
+#if KOR_HAS_AVX2_KERNELS
+    return allowAvx2Kernels.load(std::memory_order_relaxed) && __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+} // namespace kor

@@ -15,6 +15,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 namespace kor {
 
 namespace {
@@ -77,48 +81,96 @@ template <int N> constexpr Network<N> windowNetwork()
     return range * std::uint32_t(q) < 10u * distance ? median : v;
 }
 
-// Radius 1: each column's three values are sorted once and shared by the three
-// windows that contain it; the median of nine is then the median of (largest
-// of the three minima, median of the middles, smallest of the maxima).
-using Pixels = const std::uint16_t* __restrict;
-
-KOR_HOT_LOOP void sortColumns(Pixels a, Pixels b, Pixels c, std::uint16_t* __restrict lo, std::uint16_t* __restrict mid,
-                              std::uint16_t* __restrict hi, int width)
+// Radius 1: nine values are few enough to sort each window's three columns
+// afresh, from loads shifted by one pixel, with everything in vector registers.
+// The AVX2 form is taken when the processor has it (and the tests have not
+// turned it off); the baseline form is SSE2 on x86-64, plain vectors elsewhere.
+namespace base {
+constexpr int kLanes = 8;
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
+#define KOR_KERNEL
+#if defined(__SSE2__)
+// SSE2 has no unsigned 16-bit minimum: min(a, b) = a - sat(a - b), max(a, b) = b + sat(a - b).
+[[gnu::always_inline]] inline Lanes vmin(Lanes a, Lanes b)
 {
-    for (int x = 0; x < width; ++x) {
-        const std::uint16_t l1 = std::min(a[x], b[x]), h1 = std::max(a[x], b[x]);
-        const std::uint16_t m = std::min(h1, c[x]);
-        hi[x] = std::max(h1, c[x]);
-        lo[x] = std::min(l1, m);
-        mid[x] = std::max(l1, m);
-    }
+    return a - Lanes(_mm_subs_epu16(__m128i(a), __m128i(b)));
 }
-
-// Kept in 16 bits, the width the vector units compare fastest.
-KOR_HOT_LOOP void medianOfNineRow(Pixels lo, Pixels mid, Pixels hi, Pixels centre, std::uint16_t* __restrict out,
-                                  int width, int q)
+[[gnu::always_inline]] inline Lanes vmax(Lanes a, Lanes b)
 {
-    using std::max, std::min;
-    for (int x = 1; x < width - 1; ++x) {
-        const std::uint16_t maxLo = max(max(lo[x - 1], lo[x]), lo[x + 1]);
-        const std::uint16_t minHi = min(min(hi[x - 1], hi[x]), hi[x + 1]);
-        const std::uint16_t m0 = mid[x - 1], m1 = mid[x], m2 = mid[x + 1];
-        const std::uint16_t medMid = max(min(m0, m1), min(max(m0, m1), m2));
-        const std::uint16_t median = max(min(maxLo, medMid), min(max(maxLo, medMid), minHi));
-        const std::uint16_t high = max(max(hi[x - 1], hi[x]), hi[x + 1]);
-        const std::uint16_t low = min(min(min(lo[x - 1], lo[x]), lo[x + 1]), std::uint16_t(kLowSearchStart));
-        out[x] = decide(centre[x], median, high, low, q);
-    }
+    return b + Lanes(_mm_subs_epu16(__m128i(a), __m128i(b)));
+}
+[[gnu::always_inline]] inline Lanes mulhi(Lanes a, Lanes b)
+{
+    return Lanes(_mm_mulhi_epu16(__m128i(a), __m128i(b)));
+}
+#else
+[[gnu::always_inline]] inline Lanes vmin(Lanes a, Lanes b)
+{
+    return a < b ? a : b;
+}
+[[gnu::always_inline]] inline Lanes vmax(Lanes a, Lanes b)
+{
+    return a < b ? b : a;
+}
+[[gnu::always_inline]] inline Lanes mulhi(Lanes a, Lanes b)
+{
+    using Wide = std::uint32_t __attribute__((vector_size(4 * kLanes)));
+    return __builtin_convertvector((__builtin_convertvector(a, Wide) * __builtin_convertvector(b, Wide)) >> 16, Lanes);
+}
+#endif
+#include "processing/MedianRadius1.inc"
+#undef KOR_KERNEL
+} // namespace base
+
+#if KOR_HAS_AVX2_KERNELS
+namespace avx2 {
+constexpr int kLanes = 16;
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
+#define KOR_KERNEL __attribute__((target("avx2")))
+KOR_KERNEL [[gnu::always_inline]] inline Lanes vmin(Lanes a, Lanes b)
+{
+    return a < b ? a : b;
+}
+KOR_KERNEL [[gnu::always_inline]] inline Lanes vmax(Lanes a, Lanes b)
+{
+    return a < b ? b : a;
+}
+KOR_KERNEL [[gnu::always_inline]] inline Lanes mulhi(Lanes a, Lanes b)
+{
+    return Lanes(_mm256_mulhi_epu16(__m256i(a), __m256i(b)));
+}
+#include "processing/MedianRadius1.inc"
+#undef KOR_KERNEL
+} // namespace avx2
+#endif
+
+// Narrow images, too small for a vector block: the same test, one pixel at a time.
+void medianRowsRadius1Plain(const std::uint16_t* source, std::uint16_t* result, int width, int y0, int y1, int q)
+{
+    for (int y = y0; y < y1; ++y)
+        for (int x = 1; x < width - 1; ++x) {
+            std::array<std::uint16_t, 9> window;
+            for (int i = 0; i < 9; ++i)
+                window[i] = source[std::size_t(y + i / 3 - 1) * width + x + i % 3 - 1];
+            std::sort(window.begin(), window.end());
+            const std::size_t at = std::size_t(y) * width + x;
+            result[at] =
+                decide(source[at], window[4], window[8], std::min(window[0], std::uint16_t(kLowSearchStart)), q);
+        }
 }
 
 void medianRowsRadius1(const std::uint16_t* source, std::uint16_t* result, int width, int y0, int y1, int q)
 {
-    std::vector<std::uint16_t> lo(width), mid(width), hi(width);
-    for (int y = y0; y < y1; ++y) {
-        const std::uint16_t* centre = source + std::size_t(y) * width;
-        sortColumns(centre - width, centre, centre + width, lo.data(), mid.data(), hi.data(), width);
-        medianOfNineRow(lo.data(), mid.data(), hi.data(), centre, result + std::size_t(y) * width, width, q);
+#if KOR_HAS_AVX2_KERNELS
+    if (width >= avx2::kLanes + 2 && avx2Allowed()) {
+        avx2::medianRowsRadius1(source, result, width, y0, y1, q);
+        return;
     }
+#endif
+    if (width >= base::kLanes + 2)
+        base::medianRowsRadius1(source, result, width, y0, y1, q);
+    else
+        medianRowsRadius1Plain(source, result, width, y0, y1, q);
 }
 
 // Larger windows: sixteen neighbouring pixels at a time, each window value a

@@ -35,6 +35,11 @@ void Workspace::SaveUndo()
     m_undoColourImage = ColourImage;
 }
 
+void Workspace::SaveUndoFlags()
+{
+    m_undoColourImage = ColourImage;
+}
+
 void Workspace::RestoreUndo()
 {
     std::memcpy(CurrentImage.data(), UndoImage.data(), PixelCount * sizeof(std::uint16_t));

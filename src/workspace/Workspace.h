@@ -106,6 +106,9 @@ public:
 
     // Undo snapshot of CurrentImage and the colour flag.
     void SaveUndo();
+    // The rest of SaveUndo, for a pass that copies CurrentImage into UndoImage
+    // itself while it reads the pixels anyway.
+    void SaveUndoFlags();
     // Restores the snapshot and the colour flag and removes the last history line.
     // The caller redisplays.
     void RestoreUndo();

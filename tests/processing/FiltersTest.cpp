@@ -1,4 +1,5 @@
 #include "processing/Filters.h"
+#include "processing/HotLoops.h"
 #include "processing/ProcessingFixtures.h"
 #include "support/TestProgram.h"
 
@@ -180,6 +181,22 @@ TEST(Median, MatchesTheConditionalMedian)
         std::snprintf(text, sizeof text, "Median Filter : rad %d ,power %1.1f", r, q / 10.0);
         EXPECT_EQ(b.ws.HistoryLines[0], text);
         EXPECT_EQ(b.t.progress.captions, std::vector<std::string>{"MEDIAN FILTER PROGRESS"});
+    }
+}
+
+// On a processor with AVX2 the test above runs the AVX2 loops; this runs the baseline ones.
+TEST(Median, BaselineLoopsMatchTheConditionalMedian)
+{
+    struct BaselineOnly {
+        BaselineOnly() { allowAvx2Kernels = false; }
+        ~BaselineOnly() { allowAvx2Kernels = true; }
+    } baselineOnly;
+    for (auto [q, labelled] : {std::pair{6, false}, std::pair{1, true}}) {
+        SCOPED_TRACE(testing::Message() << "q " << q);
+        TestBench b(true, 31, labelled);
+        const auto expected = referenceMedian(b.ws, 1, q, 1 + (labelled ? kLabelBandRows : 0));
+        MedianFilter(b.t.program, 1, q);
+        test::expectRowsEqual(expected, b.ws, test::sampledRows(b.ws.ImageHeight));
     }
 }
 
