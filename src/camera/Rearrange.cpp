@@ -1,10 +1,11 @@
 #include "camera/Rearrange.h"
 
+#include "processing/HotLoops.h"
 #include "program/Program.h"
 
 #include <algorithm>
 #include <array>
-#include <barrier>
+#include <atomic>
 #include <cassert>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if KOR_HAS_AVX2_KERNELS
+#include <immintrin.h>
 #endif
 
 namespace kor {
@@ -123,11 +127,16 @@ void inPhases(bool twoCores, int phases, Body body)
         }
         return;
     }
-    std::barrier sync(2);
+    // The phases last a fraction of a millisecond: waking a sleeping thread
+    // would cost about as much, so the first one done spins for the other.
+    std::atomic<int> arrived{0};
     auto run = [&](int part) {
         for (int phase = 0; phase < phases; ++phase) {
             body(part, phase);
-            sync.arrive_and_wait();
+            arrived.fetch_add(1, std::memory_order_acq_rel);
+            for (int spins = 0; arrived.load(std::memory_order_acquire) < 2 * (phase + 1); ++spins)
+                if (spins > 4096)
+                    std::this_thread::yield();
         }
     };
     std::thread helper(run, 1);
@@ -141,6 +150,27 @@ void onTwoCores(std::size_t pixels, Part part)
     inPhases(worthTwoCores(pixels), 1, [&](int p, int) { part(p); });
 }
 
+#if KOR_HAS_AVX2_KERNELS
+// The odd values of sixteen pixels at a time scaled as in OddColumnBalance;
+// returns how far along the row it got.
+__attribute__((target("avx2"))) int scaleOddColumnsAvx2(std::uint16_t* row, int width, double factor)
+{
+    const __m256d f = _mm256_set1_pd(factor), top = _mm256_set1_pd(65534.0);
+    const __m256i evenMask = _mm256_set1_epi32(0xffff);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + x));
+        const __m256i odd = _mm256_srli_epi32(v, 16);
+        const __m256d lo = _mm256_min_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(odd)), f), top);
+        const __m256d hi = _mm256_min_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(odd, 1)), f), top);
+        const __m256i scaled = _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + x),
+                            _mm256_or_si256(_mm256_and_si256(v, evenMask), _mm256_slli_epi32(scaled, 16)));
+    }
+    return x;
+}
+#endif
+
 // The balance of the mono binned modes in two phases shared by two parts:
 // the sums of half the rows each, then the odd columns of half the rows each. Integer sums do not depend on how the
 // rows are shared out; a row's sums fit 32 bits (65535 x 4096 < 2^32).
@@ -151,6 +181,13 @@ public:
     }
     static constexpr int kPhases = 2;
 
+    // For a caller that summed the columns itself in place of phase 0.
+    void setSums(int part, std::uint64_t evenSum, std::uint64_t oddSum)
+    {
+        m_evenSums[part] = evenSum;
+        m_oddSums[part] = oddSum;
+    }
+
     void run(int part, int phase)
     {
         const int y0 = m_height * part / 2, y1 = m_height * (part + 1) / 2;
@@ -159,12 +196,28 @@ public:
             for (int y = y0; y < y1; ++y) {
                 const std::uint16_t* row = m_image + std::size_t(y) * m_width;
                 std::uint32_t even = 0, odd = 0;
-                for (int x = 0; x < m_width / 2; ++x) {
-                    even += row[2 * x];
-                    odd += row[2 * x + 1];
+                int x = 0;
+#if defined(__SSE2__)
+                // Four lanes of 32 bits each for the even and the odd values.
+                const __m128i evenMask = _mm_set1_epi32(0xffff);
+                __m128i evenLanes = _mm_setzero_si128(), oddLanes = _mm_setzero_si128();
+                for (; x + 8 <= m_width; x += 8) {
+                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+                    evenLanes = _mm_add_epi32(evenLanes, _mm_and_si128(v, evenMask));
+                    oddLanes = _mm_add_epi32(oddLanes, _mm_srli_epi32(v, 16));
                 }
-                if (m_width % 2)
-                    even += row[m_width - 1];
+                alignas(16) std::uint32_t lanes[8];
+                _mm_store_si128(reinterpret_cast<__m128i*>(lanes), evenLanes);
+                _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), oddLanes);
+                even = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+                odd = lanes[4] + lanes[5] + lanes[6] + lanes[7];
+#endif
+                for (; x + 1 < m_width; x += 2) {
+                    even += row[x];
+                    odd += row[x + 1];
+                }
+                if (x < m_width)
+                    even += row[x];
                 evenSum += even;
                 oddSum += odd;
             }
@@ -180,9 +233,14 @@ public:
         // the truncation of min(x, 65534.0), which the vector code computes
         // with the same double arithmetic.
         auto scale = [factor](std::uint16_t v) { return std::uint16_t(std::min(double(v) * factor, 65534.0)); };
+        [[maybe_unused]] const bool avx2 = avx2Allowed();
         for (int y = y0; y < y1; ++y) {
             std::uint16_t* row = m_image + std::size_t(y) * m_width;
             int x = 0;
+#if KOR_HAS_AVX2_KERNELS
+            if (avx2)
+                x = scaleOddColumnsAvx2(row, m_width, factor);
+#endif
 #if defined(__SSE2__)
             const __m128d f = _mm_set1_pd(factor), top = _mm_set1_pd(65534.0);
             const __m128i evenMask = _mm_set1_epi32(0xffff);
@@ -225,24 +283,6 @@ std::vector<int> eightsStarts(int first, int last)
     std::vector<int> starts;
     eightsCovering(first, last, [&](int start) { starts.push_back(start); });
     return starts;
-}
-
-// Visits the blocks of eight covering [first, last] from both ends toward the
-// middle: first, last, second, second last... A block's readout rows near one
-// side of the image carry, in their other channels, the pixels of the block
-// at the other side, so taken together the two use every value of the cache
-// lines they load.
-template <typename Body>
-void eightsFromBothEnds(int first, int last, Body body)
-{
-    const std::vector<int> starts = eightsStarts(first, last);
-    const std::size_t n = starts.size();
-    for (std::size_t b = 0; b < n / 2; ++b) {
-        body(starts[b]);
-        body(starts[n - 1 - b]);
-    }
-    if (n % 2)
-        body(starts[n / 2]);
 }
 
 #if defined(__SSE2__)
@@ -397,7 +437,7 @@ void arrangeHighRes(const HighResLayout& l, const EdgeTable& edges, const std::u
     };
     // One field (one parity of image rows) on each core.
     onTwoCores(std::size_t(l.H) * W, [&](int parity) {
-        eightsCovering(1, K - 2, [&](int nb) { eightsFromBothEnds(0, l.rows - 2, [&](int i0) { block(parity, nb, i0); }); });
+        eightsCovering(1, K - 2, [&](int nb) { eightsCovering(0, l.rows - 2, [&](int i0) { block(parity, nb, i0); }); });
     });
 #else
     for (int y = 2; y < 2 * (K - 1); ++y)
@@ -445,13 +485,44 @@ std::vector<Stream> monoStreams(const MonoLayout& l)
 
 // Arranges, then balances the odd columns against the even ones, all in one
 // set of phases on the two cores.
+// The values [first, last] that two of the blocks of eight starting at
+// starts[0 .. end) hold: only the last block is ever moved back onto the one
+// before it. Empty (first > last) when they do not overlap.
+std::pair<int, int> doublyCovered(const std::vector<int>& starts, std::size_t end)
+{
+    if (end < 2 || starts[end - 1] > starts[end - 2] + 7)
+        return {1, 0};
+    return {starts[end - 1], starts[end - 2] + 7};
+}
+
 void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_t* R, std::uint16_t* I)
 {
     OddColumnBalance balance(I, l.W, l.H);
     const int H = l.H, W = l.W;
 #if defined(__SSE2__)
+    // The even and odd column sums for the balance are taken from the vectors
+    // as they are stored, in 32-bit lanes emptied after every row of blocks.
+    struct Sums {
+        V even = _mm_setzero_si128(), odd = _mm_setzero_si128();
+        std::uint64_t evenTotal = 0, oddTotal = 0;
+        void add(V e, V o)
+        {
+            const V zero = _mm_setzero_si128();
+            even = _mm_add_epi32(even, _mm_add_epi32(_mm_unpacklo_epi16(e, zero), _mm_unpackhi_epi16(e, zero)));
+            odd = _mm_add_epi32(odd, _mm_add_epi32(_mm_unpacklo_epi16(o, zero), _mm_unpackhi_epi16(o, zero)));
+        }
+        void flush()
+        {
+            alignas(16) std::uint32_t lanes[8];
+            _mm_store_si128(reinterpret_cast<V*>(lanes), even);
+            _mm_store_si128(reinterpret_cast<V*>(lanes + 4), odd);
+            evenTotal += std::uint64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+            oddTotal += std::uint64_t(lanes[4]) + lanes[5] + lanes[6] + lanes[7];
+            even = odd = _mm_setzero_si128();
+        }
+    };
     // Image rows y = yb..yb+7 (lane t: y = yb + 7 - t), columns 2 m0 .. 2 m0 + 15.
-    auto block = [&](int yb, int m0) {
+    auto block = [&](int yb, int m0, Sums& sums) {
         const std::uint16_t *even[8], *odd[8];
         for (int i = 0; i < 8; ++i) {
             even[i] = R + std::size_t(m0 + i) * l.rowLength;
@@ -464,21 +535,49 @@ void arrangeMono(const MonoLayout& l, const EdgeTable& edges, const std::uint16_
             std::uint16_t* out = I + std::size_t(yb + 7 - t) * W + 2 * std::size_t(m0);
             store(out, _mm_unpacklo_epi16(e[t], o[t]));
             store(out + 8, _mm_unpackhi_epi16(e[t], o[t]));
+            sums.add(e[t], o[t]);
         }
     };
     // The rows in two halves, the moved-back last block with its neighbour;
-    // the edges (the first two rows) go with the first half.
-    const std::vector<int> starts = eightsStarts(2, H - 1);
+    // the edges (the first two rows) go with the first half. Then the balance.
+    const std::vector<int> starts = eightsStarts(2, H - 1), columnStarts = eightsStarts(0, l.rows - 1);
     const std::size_t half = starts.size() / 2;
-    inPhases(worthTwoCores(std::size_t(H) * W), 1 + OddColumnBalance::kPhases, [&](int part, int phase) {
+    inPhases(worthTwoCores(std::size_t(H) * W), OddColumnBalance::kPhases, [&](int part, int phase) {
         if (phase > 0) {
-            balance.run(part, phase - 1);
+            balance.run(part, phase);
             return;
         }
-        for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
-            eightsFromBothEnds(0, l.rows - 1, [&](int m0) { block(starts[b], m0); });
-        if (part == 0)
+        const std::size_t first = part ? half : 0, end = part ? starts.size() : half;
+        Sums sums;
+        for (std::size_t b = first; b < end; ++b) {
+            for (int m0 : columnStarts)
+                block(starts[b], m0, sums);
+            sums.flush();
+        }
+        // Where blocks overlap (the moved-back last ones) a pixel was summed
+        // once for each block holding it: take the extra times off again.
+        const auto [twiceRowsFirst, twiceRowsLast] = doublyCovered(starts, end);
+        const auto [twiceColumnsFirst, twiceColumnsLast] = doublyCovered(columnStarts, columnStarts.size());
+        std::int64_t evenExtra = 0, oddExtra = 0;
+        for (int y = starts[first]; y < starts[end - 1] + 8; ++y) {
+            const bool twiceRow = y >= twiceRowsFirst && y <= twiceRowsLast;
+            const std::uint16_t* row = I + std::size_t(y) * W;
+            for (int m = twiceRow ? 0 : twiceColumnsFirst; m <= (twiceRow ? l.rows - 1 : twiceColumnsLast); ++m) {
+                const bool twiceColumn = m >= twiceColumnsFirst && m <= twiceColumnsLast;
+                const int extra = (twiceRow ? 2 : 1) * (twiceColumn ? 2 : 1) - 1;
+                evenExtra += std::int64_t(extra) * row[2 * m];
+                oddExtra += std::int64_t(extra) * row[2 * m + 1];
+            }
+        }
+        sums.evenTotal -= std::uint64_t(evenExtra);
+        sums.oddTotal -= std::uint64_t(oddExtra);
+        if (part == 0) {
             applyEdges(R, I, edges);
+            for (int y = 0; y < 2; ++y)
+                for (int x = 0; x < W; ++x)
+                    (x % 2 ? sums.oddTotal : sums.evenTotal) += I[std::size_t(y) * W + x];
+        }
+        balance.setSums(part, sums.evenTotal, sums.oddTotal);
     });
 #else
     for (int y = 2; y < H; ++y)
@@ -696,7 +795,7 @@ void ArrangeMonoBinned4(const std::uint16_t* R, std::uint16_t* T, std::uint16_t*
         const std::vector<int> starts = eightsStarts(1, samples - 1);
         const std::size_t half = starts.size() / 2;
         for (std::size_t b = part ? half : 0; b < (part ? starts.size() : half); ++b)
-            eightsFromBothEnds(1, 486, [&](int p0) { block(starts[b], p0); });
+            eightsCovering(1, 486, [&](int p0) { block(starts[b], p0); });
         if (part == 1)
             return;
         for (int a = 0; a < samples; ++a)

@@ -1,5 +1,6 @@
 #include "camera/Rearrange.h"
 #include "camera/RearrangeReference.h"
+#include "processing/HotLoops.h"
 #include "support/TestProgram.h"
 
 #include <gtest/gtest.h>
@@ -150,8 +151,11 @@ TEST(Rearrange, EveryModeEqualsThePlainScatterAndGather)
          }},
     };
     std::mt19937 random(11);
+    // With and without the AVX2 loops, so that the baseline form is checked too.
+    for (const bool avx2 : {true, false})
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        allowAvx2Kernels = avx2;
+        SCOPED_TRACE(std::string(c.name) + (avx2 ? "" : ", baseline loops"));
         const std::size_t pixels = std::size_t(c.width) * c.height;
         for (std::size_t i = 0; i < c.rawPixels; ++i)
             camera.ReadoutWords[i] = std::uint16_t(random());
@@ -170,6 +174,7 @@ TEST(Rearrange, EveryModeEqualsThePlainScatterAndGather)
                 first = p;
         EXPECT_EQ(differing, 0u) << "first at row " << first / c.width << ", column " << first % c.width;
     }
+    allowAvx2Kernels = true;
 }
 
 TEST(Rearrange, MonoBinned4FillsBlocksWithTheirNeighbours)
